@@ -1,0 +1,25 @@
+// The one door through which the tools reach the operating system: the real
+// Windows headers on Windows, the stand-in's declarations of the same names
+// everywhere else. The record sizes below are what the device-installation
+// service checks, so they are pinned on both.
+#ifndef TOOLS_PLATFORM_PLATFORM_H_
+#define TOOLS_PLATFORM_PLATFORM_H_
+
+#ifdef _WIN32
+#include <windows.h>
+#include <setupapi.h>
+#include <stdio.h>
+#include <string.h>
+#else
+#include <standin/win32_api.h>
+#endif
+
+static_assert(sizeof(SP_DEVINFO_DATA) == 28, "32-bit SP_DEVINFO_DATA");
+static_assert(sizeof(SP_DEVINSTALL_PARAMS_A) == 296,
+              "32-bit SP_DEVINSTALL_PARAMS_A");
+static_assert(sizeof(SP_DRVINFO_DATA_V1_A) == 780,
+              "32-bit SP_DRVINFO_DATA_V1_A");
+static_assert(sizeof(SP_DRVINFO_DETAIL_DATA_A) == 797,
+              "32-bit SP_DRVINFO_DETAIL_DATA_A");
+
+#endif  // TOOLS_PLATFORM_PLATFORM_H_
