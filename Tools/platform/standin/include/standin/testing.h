@@ -55,6 +55,10 @@ std::vector<TraceEvent> ReadTrace(const std::filesystem::path& file);
 /// drive_c, Z:\ the host root; each existing component is matched ignoring case.
 std::filesystem::path HostPath(std::string_view windows_path);
 
+/// Windows form of a host path: under the machine's drive_c "C:\...",
+/// elsewhere "Z:\...".
+std::string WindowsPath(const std::filesystem::path& host_path);
+
 /// Marks a registered device present or not present; false if there is no such
 /// device.
 bool SetDevicePresent(std::string_view instance_id, bool present);

@@ -1,0 +1,75 @@
+// Deleting the INF and PNF files of a device's compatible drivers.
+#include "kestrum.h"
+
+// Any InfFileName with ".pnf" appended, and the NUL.
+const int kPnfPathSize = MAX_PATH + 4;
+
+// Derives the PNF path from an INF path: the extension of the file name (its
+// last dot after the last '\' or '/') becomes ".pnf"; a name without one gets
+// ".pnf" appended. A dot in a directory name is never a cut point, or an
+// unrelated file would be deleted.
+static void MakePnfPath(const char* inf_path, char* pnf_path) {
+  int length = lstrlenA(inf_path);
+  int cut = length;
+  for (int i = length - 1; i >= 0; --i) {
+    if (inf_path[i] == '\\' || inf_path[i] == '/') break;
+    if (inf_path[i] == '.') {
+      cut = i;
+      break;
+    }
+  }
+  // cut is at most MAX_PATH - 1, so the name and ".pnf" fit kPnfPathSize.
+  memset(pnf_path, 0, kPnfPathSize);
+  memcpy(pnf_path, inf_path, cut);
+  lstrcatA(pnf_path, ".pnf");
+}
+
+static void DeleteDriverFiles(const char* inf_path) {
+  char pnf_path[kPnfPathSize];
+  MakePnfPath(inf_path, pnf_path);
+  DeleteFileA(inf_path);
+  printf("Deleted INF file: %s\n", inf_path);
+  DeleteFileA(pnf_path);
+  printf("Deleted PNF file: %s\n", pnf_path);
+}
+
+bool DeleteDriverNodeINF(HDEVINFO set, SP_DEVINFO_DATA* device) {
+  SP_DEVINSTALL_PARAMS_A params;
+  SP_DRVINFO_DATA_V1_A driver;
+  SP_DRVINFO_DETAIL_DATA_A detail;
+  bool found = false;
+
+  memset(&params, 0, sizeof params);
+  memset(&driver, 0, sizeof driver);
+  params.cbSize = sizeof params;
+  driver.cbSize = sizeof driver;
+  if (!SetupDiGetDeviceInstallParamsA(set, device, &params)) return false;
+  // List drivers marked as excluded from selection too.
+  params.FlagsEx |= DI_FLAGSEX_ALLOWEXCLUDEDDRVS;
+  if (!SetupDiSetDeviceInstallParamsA(set, device, &params)) return false;
+  if (!SetupDiBuildDriverInfoList(set, device, SPDIT_COMPATDRIVER)) return false;
+
+  for (DWORD index = 0;
+       SetupDiEnumDriverInfoA(set, device, SPDIT_COMPATDRIVER, index,
+                              (PSP_DRVINFO_DATA_A)&driver);
+       ++index) {
+    found = true;
+    detail.cbSize = sizeof detail;
+    // Only the variable tail may not fit; InfFileName is filled either way.
+    if (SetupDiGetDriverInfoDetailA(set, device, (PSP_DRVINFO_DATA_A)&driver,
+                                    &detail, sizeof detail, 0) ||
+        GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+      detail.InfFileName[MAX_PATH - 1] = '\0';
+      DeleteDriverFiles(detail.InfFileName);
+    }
+  }
+  DWORD code = GetLastError();
+  if (code != 0 && code != ERROR_NO_MORE_ITEMS) {
+    DisplayError("SetupDiEnumDriverInfo");
+  }
+  SetupDiDestroyDriverInfoList(set, device, SPDIT_COMPATDRIVER);
+  // The caller reports why no driver was found; destroying the list must not
+  // change that code.
+  SetLastError(code);
+  return found;
+}

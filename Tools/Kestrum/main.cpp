@@ -1,0 +1,171 @@
+// Kestrum's entry: the command line, the device scan and the removals.
+#include "kestrum.h"
+
+int nRemoveFile = -1;
+int bAccessINI = 0;
+char bDevID[kMaxListEntries][kListIdSize];
+int bRemoveINF[kMaxListEntries];
+DWORD dwDevIDNum = 0;
+
+// How fetching a device's hardware-ID list ended.
+enum FetchResult { kFetched, kNoHardwareIds, kFetchFailed };
+
+// Fetches the device's hardware-ID list into a zero-filled local-heap buffer
+// exactly as large as the service asks. On kFetched the caller owns *buffer
+// (*size bytes); otherwise *buffer is 0.
+static FetchResult FetchHardwareIds(HDEVINFO set, SP_DEVINFO_DATA* device,
+                                    char** buffer, DWORD* size) {
+  DWORD type = 0;
+  *buffer = 0;
+  *size = 0;
+  for (;;) {
+    BOOL fetched = SetupDiGetDeviceRegistryPropertyA(
+        set, device, SPDRP_HARDWAREID, &type, (PBYTE)*buffer, *size, size);
+    if (fetched && *buffer != 0) return kFetched;
+    // A success without a buffer only tells the size, as a short buffer does.
+    DWORD code = fetched ? ERROR_INSUFFICIENT_BUFFER : GetLastError();
+    if (*buffer != 0) LocalFree(*buffer);
+    *buffer = 0;
+    if (code == ERROR_INVALID_DATA) return kNoHardwareIds;
+    if (code != ERROR_INSUFFICIENT_BUFFER) {
+      SetLastError(code);
+      DisplayError("GetDeviceRegistryProperty");
+      return kFetchFailed;
+    }
+    *buffer = (char*)LocalAlloc(LPTR, *size);
+    if (*buffer == 0) {
+      // Asking again without a buffer would only repeat the same answer.
+      DisplayError("LocalAlloc");
+      return kFetchFailed;
+    }
+  }
+}
+
+// Reports a match and asks for the device's removal, deleting its driver
+// files first when delete_files is set. True when the removal succeeded.
+static bool RemoveMatchedDevice(HDEVINFO set, SP_DEVINFO_DATA* device,
+                                const char* hardware_id, bool delete_files) {
+  printf("Found! [%s]\n", hardware_id);
+  if (delete_files && !DeleteDriverNodeINF(set, device)) {
+    DisplayError("FAIL TO REMOVE SPECIFIED INF & PNF files!");
+  }
+  if (SetupDiCallClassInstaller(DIF_REMOVE, set, device)) return true;
+  DisplayError("CallClassInstaller(REMOVE)");
+  return false;
+}
+
+// Length of the string at text within its last available characters, or
+// available itself when no NUL ends it there.
+static DWORD BoundedLength(const char* text, DWORD available) {
+  DWORD length = 0;
+  while (length < available && text[length] != '\0') ++length;
+  return length;
+}
+
+// Walks the device's hardware-ID list (size bytes) and removes the device for
+// each match. Sets *matched when any ID matched and *removed when a removal
+// succeeded.
+static void HandleDevice(HDEVINFO set, SP_DEVINFO_DATA* device,
+                         const char* ids, DWORD size, const char* wanted_id,
+                         bool* matched, bool* removed) {
+  DWORD offset = 0;
+  while (offset < size && ids[offset] != '\0') {
+    const char* id = ids + offset;
+    DWORD length = BoundedLength(id, size - offset);
+    // A last string that the service did not terminate within the buffer
+    // cannot be compared without reading past it.
+    if (length == size - offset) return;
+    if (bAccessINI == 0) {
+      if (lstrcmpA(id, wanted_id) == 0) {
+        *matched = true;
+        if (RemoveMatchedDevice(set, device, id, nRemoveFile == 1)) {
+          *removed = true;
+        }
+        return;
+      }
+    } else {
+      for (DWORD entry = 0; entry < dwDevIDNum; ++entry) {
+        if (lstrcmpA(id, bDevID[entry]) == 0) {
+          *matched = true;
+          if (RemoveMatchedDevice(set, device, id, bRemoveINF[entry] == 1)) {
+            *removed = true;
+          }
+          break;
+        }
+      }
+    }
+    offset += length + 1;
+  }
+}
+
+// Removes every device that reports a wanted hardware ID. Returns the exit
+// status: 0 when every matched device was removed, 1 otherwise or on a fatal
+// failure.
+static int ScanDevices(const char* wanted_id) {
+  HDEVINFO set = SetupDiGetClassDevsA(0, 0, 0, DIGCF_ALLCLASSES);
+  if (set == INVALID_HANDLE_VALUE) {
+    DisplayError("GetClassDevs(All Devices)");
+    return 1;
+  }
+  SP_DEVINFO_DATA device;
+  device.cbSize = sizeof device;
+  bool removal_failed = false;
+  DWORD index;
+  for (index = 0; SetupDiEnumDeviceInfo(set, index, &device); ++index) {
+    char* ids = 0;
+    DWORD size = 0;
+    FetchResult fetched = FetchHardwareIds(set, &device, &ids, &size);
+    if (fetched == kFetchFailed) {
+      SetupDiDestroyDeviceInfoList(set);
+      return 1;
+    }
+    if (fetched == kNoHardwareIds) continue;
+    bool matched = false;
+    bool removed = false;
+    HandleDevice(set, &device, ids, size, wanted_id, &matched, &removed);
+    if (matched && !removed) removal_failed = true;
+    LocalFree(ids);
+  }
+  DWORD code = GetLastError();
+  bool enumeration_failed = code != 0 && code != ERROR_NO_MORE_ITEMS;
+  if (enumeration_failed) DisplayError("EnumDeviceInfo");
+  SetupDiDestroyDeviceInfoList(set);
+  return enumeration_failed || removal_failed ? 1 : 0;
+}
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    printf("usage: kestrum <Y|N> <Hardware_ID>\n");
+    return 1;
+  }
+  nRemoveFile = -1;
+  switch (argv[1][0]) {
+    case 'Y':
+    case 'y':
+      if (argv[1][1] != '\0') return 1;
+      nRemoveFile = 1;
+      break;
+    case 'N':
+    case 'n':
+      if (argv[1][1] != '\0') return 1;
+      nRemoveFile = 0;
+      break;
+    case 'F':
+    case 'f':
+      if (!ReadRemovalList(argv[2])) return 1;
+      bAccessINI = 1;
+      nRemoveFile = 2;
+      break;
+    default:
+      printf("usage: remove <Y|N|F> <Hardware_ID|INI file>\n");
+      return 1;
+  }
+  // Only the wanted ID is upper-cased; devices' IDs are compared as reported.
+  char* wanted_id = _strdup(argv[2]);
+  if (wanted_id == 0) {
+    printf("Out of memory.\n");
+    return 1;
+  }
+  _strupr(wanted_id);
+  return ScanDevices(wanted_id);
+}

@@ -1,0 +1,135 @@
+#include "support/devices.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "platform.h"
+
+namespace harness {
+namespace {
+
+// The System device class.
+constexpr GUID kSystemClass = {
+    0x4d36e97d, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
+
+struct DeviceSetCloser {
+  void operator()(void* set) const {
+    SetupDiDestroyDeviceInfoList(static_cast<HDEVINFO>(set));
+  }
+};
+using DeviceSet = std::unique_ptr<void, DeviceSetCloser>;
+
+DeviceSet OwnSet(HDEVINFO set) {
+  return DeviceSet(set == INVALID_HANDLE_VALUE ? nullptr : set);
+}
+
+// The REG_MULTI_SZ form of a list of strings.
+std::string MultiString(const std::vector<std::string>& strings) {
+  std::string bytes;
+  for (const std::string& text : strings) {
+    bytes += text;
+    bytes.push_back('\0');
+  }
+  bytes.push_back('\0');
+  return bytes;
+}
+
+// The strings of a REG_MULTI_SZ value, up to its first empty string and never
+// past its size.
+std::vector<std::string> SplitMultiString(const std::string& bytes) {
+  std::vector<std::string> strings;
+  std::size_t start = 0;
+  while (start < bytes.size() && bytes[start] != '\0') {
+    std::size_t end = bytes.find('\0', start);
+    if (end == std::string::npos) end = bytes.size();
+    strings.push_back(bytes.substr(start, end - start));
+    start = end + 1;
+  }
+  return strings;
+}
+
+std::string InstanceId(HDEVINFO set, SP_DEVINFO_DATA* device) {
+  char id[MAX_DEVICE_ID_LEN + 1] = {};
+  if (!SetupDiGetDeviceInstanceIdA(set, device, id, sizeof id, nullptr)) {
+    ADD_FAILURE() << "SetupDiGetDeviceInstanceIdA: " << GetLastError();
+  }
+  return id;
+}
+
+std::vector<std::string> HardwareIds(HDEVINFO set, SP_DEVINFO_DATA* device) {
+  DWORD required = 0;
+  if (SetupDiGetDeviceRegistryPropertyA(set, device, SPDRP_HARDWAREID, nullptr,
+                                        nullptr, 0, &required) ||
+      GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
+    return {};
+  }
+  std::string bytes(required, '\0');
+  if (!SetupDiGetDeviceRegistryPropertyA(
+          set, device, SPDRP_HARDWAREID, nullptr,
+          reinterpret_cast<BYTE*>(bytes.data()), required, nullptr)) {
+    ADD_FAILURE() << "SetupDiGetDeviceRegistryPropertyA: " << GetLastError();
+    return {};
+  }
+  return SplitMultiString(bytes);
+}
+
+}  // namespace
+
+std::string CreateDevice(const std::vector<std::string>& hardware_ids) {
+  DeviceSet set = OwnSet(SetupDiCreateDeviceInfoList(&kSystemClass, 0));
+  if (!set) {
+    ADD_FAILURE() << "SetupDiCreateDeviceInfoList: " << GetLastError();
+    return {};
+  }
+  SP_DEVINFO_DATA device = {};
+  device.cbSize = sizeof device;
+  if (!SetupDiCreateDeviceInfoA(set.get(), "SYSTEM", &kSystemClass, nullptr, 0,
+                                DICD_GENERATE_ID, &device)) {
+    ADD_FAILURE() << "SetupDiCreateDeviceInfoA: " << GetLastError();
+    return {};
+  }
+  if (!hardware_ids.empty()) {
+    const std::string bytes = MultiString(hardware_ids);
+    if (!SetupDiSetDeviceRegistryPropertyA(
+            set.get(), &device, SPDRP_HARDWAREID,
+            reinterpret_cast<const BYTE*>(bytes.data()),
+            static_cast<DWORD>(bytes.size()))) {
+      ADD_FAILURE() << "SetupDiSetDeviceRegistryPropertyA: " << GetLastError();
+    }
+  }
+  if (!SetupDiRegisterDeviceInfo(set.get(), &device, 0, nullptr, nullptr,
+                                 nullptr)) {
+    ADD_FAILURE() << "SetupDiRegisterDeviceInfo: " << GetLastError();
+  }
+  return InstanceId(set.get(), &device);
+}
+
+std::vector<DeviceInfo> ListDevices() {
+  DeviceSet set =
+      OwnSet(SetupDiGetClassDevsA(nullptr, nullptr, 0, DIGCF_ALLCLASSES));
+  if (!set) {
+    ADD_FAILURE() << "SetupDiGetClassDevsA: " << GetLastError();
+    return {};
+  }
+  std::vector<DeviceInfo> devices;
+  SP_DEVINFO_DATA device = {};
+  device.cbSize = sizeof device;
+  for (DWORD index = 0; SetupDiEnumDeviceInfo(set.get(), index, &device);
+       ++index) {
+    devices.push_back({InstanceId(set.get(), &device),
+                       HardwareIds(set.get(), &device)});
+  }
+  return devices;
+}
+
+bool DeviceExists(const std::string& instance_id) {
+  const std::vector<DeviceInfo> devices = ListDevices();
+  return std::any_of(devices.begin(), devices.end(),
+                     [&](const DeviceInfo& device) {
+                       return device.instance_id == instance_id;
+                     });
+}
+
+}  // namespace harness

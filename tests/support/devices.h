@@ -1,0 +1,34 @@
+// Making and inspecting devices through the Windows API, the same on the
+// stand-in and under Wine.
+#ifndef TESTS_SUPPORT_DEVICES_H_
+#define TESTS_SUPPORT_DEVICES_H_
+
+#include <string>
+#include <vector>
+
+namespace harness {
+
+/// A device as enumeration reports it.
+struct DeviceInfo {
+  std::string instance_id;
+  /// The hardware IDs up to the first empty string; empty when it has none.
+  std::vector<std::string> hardware_ids;
+};
+
+/// Creates and registers a System-class device (ROOT\SYSTEM\000N) with these
+/// hardware IDs; with none it gets no hardware-ID property at all. Returns its
+/// instance ID.
+std::string CreateDevice(const std::vector<std::string>& hardware_ids);
+
+/// Every device the machine knows of, present or not, in enumeration order.
+std::vector<DeviceInfo> ListDevices();
+
+/// Whether a device with this instance ID is still known to the machine.
+bool DeviceExists(const std::string& instance_id);
+
+/// Makes a registered device known but not present (Wine: the Phantom value).
+void MakeNotPresent(const std::string& instance_id);
+
+}  // namespace harness
+
+#endif  // TESTS_SUPPORT_DEVICES_H_

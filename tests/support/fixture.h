@@ -1,0 +1,38 @@
+// The base of every test that runs a tool: a fresh machine (stand-in) or the
+// per-test Wine prefix, and a fresh working directory for the tool.
+#ifndef TESTS_SUPPORT_FIXTURE_H_
+#define TESTS_SUPPORT_FIXTURE_H_
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/harness.h"
+
+class ToolTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  /// Runs a tool in the working directory.
+  harness::ToolRun Run(const std::filesystem::path& tool,
+                       const std::vector<std::string>& args,
+                       const harness::RunOptions& extra = {},
+                       const char* file = __builtin_FILE(),
+                       int line = __builtin_LINE());
+
+  /// The tool's current directory, fresh for each test.
+  const std::filesystem::path& work_dir() const { return work_->path(); }
+
+  /// The host path of C:\windows\inf, where compatible drivers are found.
+  std::filesystem::path InfDir() const;
+
+ private:
+  std::unique_ptr<harness::TempDir> machine_;  // stand-in only
+  std::unique_ptr<harness::TempDir> work_;
+};
+
+#endif  // TESTS_SUPPORT_FIXTURE_H_

@@ -1,0 +1,36 @@
+#include "support/harness.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <random>
+
+#include "support/platform_paths.h"
+
+namespace harness {
+
+std::filesystem::path KestrumPath() { return ExecutablePath(KESTRUM_EXE); }
+
+std::filesystem::path TollaverPath() { return ExecutablePath(TOLLAVER_EXE); }
+
+TempDir::TempDir() {
+  std::random_device seed;
+  std::mt19937_64 random(seed());
+  const auto base = std::filesystem::temp_directory_path();
+  do {
+    path_ = base / ("tools-test-" + std::to_string(random()));
+  } while (!std::filesystem::create_directory(path_));
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+void WriteFile(const std::filesystem::path& file, std::string_view bytes) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) ADD_FAILURE() << "cannot write " << file;
+}
+
+}  // namespace harness

@@ -1,0 +1,65 @@
+// Running the tools as separate processes and reaching the machine under test,
+// the same on the stand-in and under Wine.
+#ifndef TESTS_SUPPORT_HARNESS_H_
+#define TESTS_SUPPORT_HARNESS_H_
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace harness {
+
+/// What a finished tool process gave back.
+struct ToolRun {
+  /// Exit status as a signed byte, as the tools mean it: -1 stays -1.
+  int status = 0;
+  /// Standard output; on Windows every "\r\n" is folded to "\n", undoing the
+  /// text mode of the tool's standard output.
+  std::string output;
+};
+
+struct RunOptions {
+  /// The tool's current directory; empty: the test's working directory.
+  std::filesystem::path cwd;
+  /// "NAME=value" entries added to the tool's environment.
+  std::vector<std::string> environment;
+};
+
+/// Starts `tool` with `args`, waits for it and returns what it gave back. A
+/// process that cannot be started fails the calling test at its own line.
+ToolRun RunTool(const std::filesystem::path& tool,
+                const std::vector<std::string>& args,
+                const RunOptions& options = {},
+                const char* file = __builtin_FILE(),
+                int line = __builtin_LINE());
+
+/// The built executables under test.
+std::filesystem::path KestrumPath();
+std::filesystem::path TollaverPath();
+
+/// The Windows form of a host path, as the tools see it.
+std::string WindowsPath(const std::filesystem::path& host_path);
+
+/// The host path of a Windows path on the machine under test.
+std::filesystem::path HostPath(std::string_view windows_path);
+
+/// A fresh empty directory for one test, removed when the object goes.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+/// Writes `bytes` to `file` exactly as given (no line-end translation).
+void WriteFile(const std::filesystem::path& file, std::string_view bytes);
+
+}  // namespace harness
+
+#endif  // TESTS_SUPPORT_HARNESS_H_

@@ -1,0 +1,102 @@
+// Starting the tools on a POSIX host, where they run against the stand-in.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <standin/testing.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <iterator>
+
+#include "support/harness.h"
+#include "support/platform_paths.h"
+
+namespace harness {
+namespace {
+
+// Child side of the fork: only async-signal-safe calls until exec.
+[[noreturn]] void ExecTool(const std::filesystem::path& tool,
+                           char* const* argv, const RunOptions& options,
+                           int output_fd) {
+  dup2(output_fd, STDOUT_FILENO);
+  close(output_fd);
+  if (!options.cwd.empty() && chdir(options.cwd.c_str()) != 0) _exit(127);
+  for (const std::string& entry : options.environment) {
+    putenv(const_cast<char*>(entry.c_str()));
+  }
+  execv(tool.c_str(), argv);
+  _exit(127);
+}
+
+}  // namespace
+
+std::filesystem::path ExecutablePath(const char* built_path) {
+  return built_path;
+}
+
+std::string WindowsPath(const std::filesystem::path& host_path) {
+  return standin::testing::WindowsPath(host_path);
+}
+
+std::filesystem::path HostPath(std::string_view windows_path) {
+  return standin::testing::HostPath(windows_path);
+}
+
+ToolRun RunTool(const std::filesystem::path& tool,
+                const std::vector<std::string>& args,
+                const RunOptions& options, const char* file, int line) {
+  ToolRun run{-1, ""};
+  if (access(tool.c_str(), X_OK) != 0) {
+    ADD_FAILURE_AT(file, line) << "cannot start " << tool << ": "
+                               << std::strerror(errno);
+    return run;
+  }
+  std::vector<std::string> words{tool.filename().string()};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  std::transform(words.begin(), words.end(), std::back_inserter(argv),
+                 [](std::string& word) { return word.data(); });
+  argv.push_back(nullptr);
+
+  int pipe_fds[2];
+  if (pipe2(pipe_fds, O_CLOEXEC) != 0) {
+    ADD_FAILURE_AT(file, line) << "pipe: " << std::strerror(errno);
+    return run;
+  }
+  const pid_t child = fork();
+  if (child == 0) {
+    close(pipe_fds[0]);
+    ExecTool(tool, argv.data(), options, pipe_fds[1]);
+  }
+  close(pipe_fds[1]);
+  if (child < 0) {
+    close(pipe_fds[0]);
+    ADD_FAILURE_AT(file, line) << "fork: " << std::strerror(errno);
+    return run;
+  }
+  char chunk[4096];
+  ssize_t got;
+  while ((got = read(pipe_fds[0], chunk, sizeof chunk)) != 0) {
+    if (got > 0) {
+      run.output.append(chunk, static_cast<std::size_t>(got));
+    } else if (errno != EINTR) {
+      break;
+    }
+  }
+  close(pipe_fds[0]);
+  int wait_status = 0;
+  while (waitpid(child, &wait_status, 0) < 0 && errno == EINTR) {
+  }
+  if (WIFEXITED(wait_status)) {
+    run.status = static_cast<signed char>(WEXITSTATUS(wait_status));
+  } else {
+    ADD_FAILURE_AT(file, line) << tool << " ended by signal "
+                               << WTERMSIG(wait_status);
+  }
+  return run;
+}
+
+}  // namespace harness
