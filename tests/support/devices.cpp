@@ -75,9 +75,9 @@ std::vector<std::string> HardwareIds(HDEVINFO set, SP_DEVINFO_DATA* device) {
   return SplitMultiString(bytes);
 }
 
-}  // namespace
-
-std::string CreateDevice(const std::vector<std::string>& hardware_ids) {
+// Creates and registers a System device, with a hardware-ID value of these
+// bytes when there are any.
+std::string RegisterDevice(const std::string& id_bytes) {
   DeviceSet set = OwnSet(SetupDiCreateDeviceInfoList(&kSystemClass, 0));
   if (!set) {
     ADD_FAILURE() << "SetupDiCreateDeviceInfoList: " << GetLastError();
@@ -90,12 +90,11 @@ std::string CreateDevice(const std::vector<std::string>& hardware_ids) {
     ADD_FAILURE() << "SetupDiCreateDeviceInfoA: " << GetLastError();
     return {};
   }
-  if (!hardware_ids.empty()) {
-    const std::string bytes = MultiString(hardware_ids);
+  if (!id_bytes.empty()) {
     if (!SetupDiSetDeviceRegistryPropertyA(
             set.get(), &device, SPDRP_HARDWAREID,
-            reinterpret_cast<const BYTE*>(bytes.data()),
-            static_cast<DWORD>(bytes.size()))) {
+            reinterpret_cast<const BYTE*>(id_bytes.data()),
+            static_cast<DWORD>(id_bytes.size()))) {
       ADD_FAILURE() << "SetupDiSetDeviceRegistryPropertyA: " << GetLastError();
     }
   }
@@ -104,6 +103,17 @@ std::string CreateDevice(const std::vector<std::string>& hardware_ids) {
     ADD_FAILURE() << "SetupDiRegisterDeviceInfo: " << GetLastError();
   }
   return InstanceId(set.get(), &device);
+}
+
+}  // namespace
+
+std::string CreateDevice(const std::vector<std::string>& hardware_ids) {
+  return RegisterDevice(hardware_ids.empty() ? std::string()
+                                             : MultiString(hardware_ids));
+}
+
+std::string CreateDeviceWithRawIds(const std::string& bytes) {
+  return RegisterDevice(bytes);
 }
 
 std::vector<DeviceInfo> ListDevices() {

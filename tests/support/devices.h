@@ -20,6 +20,10 @@ struct DeviceInfo {
 /// instance ID.
 std::string CreateDevice(const std::vector<std::string>& hardware_ids);
 
+/// Creates and registers a device whose hardware-ID value is exactly these
+/// bytes, well-formed or not. Returns its instance ID.
+std::string CreateDeviceWithRawIds(const std::string& bytes);
+
 /// Every device the machine knows of, present or not, in enumeration order.
 std::vector<DeviceInfo> ListDevices();
 

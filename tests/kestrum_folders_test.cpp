@@ -1,0 +1,99 @@
+// Kestrum Y with drivers in folders only the stand-in can be told to search:
+// the 98-style second folder, and a folder whose name holds a dot.
+#include <gtest/gtest.h>
+#include <standin/testing.h>
+
+#include <filesystem>
+
+#include "support/devices.h"
+#include "support/driver_inf.h"
+#include "support/fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class KestrumDriverFolders : public ToolTest {
+ protected:
+  harness::ToolRun RemoveWithFiles(const std::string& id,
+                                   const char* file = __builtin_FILE(),
+                                   int line = __builtin_LINE()) {
+    return Run(harness::KestrumPath(), {"Y", id}, {}, file, line);
+  }
+};
+
+TEST_F(KestrumDriverFolders, DriversInTwoFoldersAreAllDeleted) {
+  const fs::path other = harness::HostPath("C:\\windows\\inf\\other");
+  harness::WriteFile(InfDir() / "first.inf",
+                     harness::DriverInf({"ROOT\\KESTRUM_TWO_FOLDERS"}));
+  harness::WriteFile(InfDir() / "first.pnf", "pnf");
+  harness::WriteFile(other / "second.inf",
+                     harness::DriverInf({"ROOT\\KESTRUM_TWO_FOLDERS"}));
+  harness::WriteFile(other / "second.pnf", "pnf");
+  const std::string device = harness::CreateDevice({"ROOT\\KESTRUM_TWO_FOLDERS"});
+
+  const auto run = RemoveWithFiles("ROOT\\KESTRUM_TWO_FOLDERS");
+
+  EXPECT_EQ(run.output,
+            "Found! [ROOT\\KESTRUM_TWO_FOLDERS]\n"
+            "Deleted INF file: C:/windows/inf\\first.inf\n"
+            "Deleted PNF file: C:/windows/inf\\first.pnf\n"
+            "Deleted INF file: C:\\windows\\inf\\other\\second.inf\n"
+            "Deleted PNF file: C:\\windows\\inf\\other\\second.pnf\n");
+  EXPECT_EQ(run.status, 0);
+  for (const fs::path& gone : {InfDir() / "first.inf", InfDir() / "first.pnf",
+                               other / "second.inf", other / "second.pnf"}) {
+    EXPECT_FALSE(fs::exists(gone)) << gone;
+  }
+  EXPECT_FALSE(harness::DeviceExists(device));
+}
+
+// Cutting the name at a dot of its folder would name, and delete, a file
+// that has nothing to do with the driver.
+TEST_F(KestrumDriverFolders, DotInFolderNameIsNeverACutPoint) {
+  standin::testing::SetDriverFolders({"C:\\A.B"});
+  const fs::path folder = harness::HostPath("C:\\");
+  fs::create_directories(folder / "A.B");
+  harness::WriteFile(folder / "A.B" / "x.inf",
+                     harness::DriverInf({"ROOT\\KESTRUM_DOTTED"}));
+  harness::WriteFile(folder / "A.B" / "x.pnf", "pnf");
+  harness::WriteFile(folder / "A.B" / "noext",
+                     harness::DriverInf({"ROOT\\KESTRUM_DOTTED"}));
+  harness::WriteFile(folder / "A.pnf", "unrelated");
+  harness::CreateDevice({"ROOT\\KESTRUM_DOTTED"});
+
+  const auto run = RemoveWithFiles("ROOT\\KESTRUM_DOTTED");
+
+  EXPECT_EQ(run.output,
+            "Found! [ROOT\\KESTRUM_DOTTED]\n"
+            "Deleted INF file: C:\\A.B\\noext\n"
+            "Deleted PNF file: C:\\A.B\\noext.pnf\n"
+            "Deleted INF file: C:\\A.B\\x.inf\n"
+            "Deleted PNF file: C:\\A.B\\x.pnf\n");
+  EXPECT_TRUE(fs::exists(folder / "A.pnf"));
+  EXPECT_FALSE(fs::exists(folder / "A.B" / "x.pnf"));
+}
+
+// The longest InfFileName the service can give still yields its PNF path.
+TEST_F(KestrumDriverFolders, LongestInfPathKeepsItsPnfPath) {
+  const std::string folder_name(240, 'd');
+  const std::string windows_folder = "C:\\" + folder_name;
+  standin::testing::SetDriverFolders({windows_folder});
+  const fs::path folder = harness::HostPath("C:\\") / folder_name;
+  fs::create_directories(folder);
+  // C:\ + 240 + \ + 15 = 259 characters, the most MAX_PATH holds.
+  const std::string name(15, 'n');
+  harness::WriteFile(folder / name, harness::DriverInf({"ROOT\\KESTRUM_LONGEST"}));
+  harness::CreateDevice({"ROOT\\KESTRUM_LONGEST"});
+
+  const auto run = RemoveWithFiles("ROOT\\KESTRUM_LONGEST");
+
+  const std::string inf = windows_folder + "\\" + name;
+  ASSERT_EQ(inf.size(), 259u);
+  EXPECT_EQ(run.output, "Found! [ROOT\\KESTRUM_LONGEST]\n"
+                        "Deleted INF file: " + inf + "\n"
+                        "Deleted PNF file: " + inf + ".pnf\n");
+  EXPECT_EQ(run.status, 0);
+}
+
+}  // namespace

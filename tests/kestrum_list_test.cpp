@@ -1,0 +1,189 @@
+// Kestrum F: the removal list read from an INI file in the current directory,
+// on the stand-in and under Wine alike.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/devices.h"
+#include "support/driver_inf.h"
+#include "support/fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using harness::CreateDevice;
+using harness::DeviceExists;
+
+constexpr char kListUnreadable[] = "Fail to retrive key values from INI file.";
+
+class KestrumList : public ToolTest {
+ protected:
+  // Writes the removal list as list.ini in the working directory and runs
+  // Kestrum on it.
+  harness::ToolRun RunList(const std::string& ini_text,
+                           const char* file = __builtin_FILE(),
+                           int line = __builtin_LINE()) {
+    harness::WriteFile(work_dir() / "list.ini", ini_text);
+    return Run(harness::KestrumPath(), {"F", "list.ini"}, {}, file, line);
+  }
+
+  // Places a driver for id in C:\windows\inf as stem.inf with its stem.pnf.
+  void PlaceDriver(const std::string& stem, const std::string& id) {
+    harness::WriteFile(InfDir() / (stem + ".inf"), harness::DriverInf({id}));
+    harness::WriteFile(InfDir() / (stem + ".pnf"), "precompiled");
+  }
+};
+
+TEST_F(KestrumList, EntriesAreReadByKeyNameAndEachActsOnItsDevices) {
+  const std::string zero = CreateDevice({"ROOT\\KESTRUM_LIST0"});
+  const std::string five = CreateDevice({"ROOT\\KESTRUM_LIST5"});
+  const std::string twelve = CreateDevice({"ROOT\\KESTRUM_LIST12"});
+  const std::string named = CreateDevice({"ROOT\\KESTRUM_NAMED"});
+
+  const auto run = RunList(
+      "[Hardware]\r\n"
+      "Dev5=ROOT\\KESTRUM_LIST5\r\n"
+      "Dev0=ROOT\\KESTRUM_LIST0\r\n"
+      "Dev12=ROOT\\KESTRUM_LIST12\r\n"
+      "Device=ROOT\\KESTRUM_NAMED\r\n"
+      "[RemoveINF]\r\n"
+      "Dev0=0\r\nDev5=0\r\nDev12=0\r\nDevice=0\r\n");
+
+  EXPECT_EQ(run.output,
+            "Found! [ROOT\\KESTRUM_LIST0]\n"
+            "Found! [ROOT\\KESTRUM_LIST5]\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_FALSE(DeviceExists(zero));
+  EXPECT_FALSE(DeviceExists(five));
+  EXPECT_TRUE(DeviceExists(twelve));
+  EXPECT_TRUE(DeviceExists(named));
+}
+
+TEST_F(KestrumList, OnlyRemoveInfOneDeletesDriverFiles) {
+  PlaceDriver("kestrum_delete", "ROOT\\KESTRUM_DELETE");
+  PlaceDriver("kestrum_keep", "ROOT\\KESTRUM_KEEP");
+  const std::string deleted = CreateDevice({"ROOT\\KESTRUM_DELETE"});
+  const std::string kept = CreateDevice({"ROOT\\KESTRUM_KEEP"});
+
+  const auto run = RunList(
+      "[Hardware]\r\nDev0=ROOT\\KESTRUM_DELETE\r\nDev1=ROOT\\KESTRUM_KEEP\r\n"
+      "[RemoveINF]\r\nDev0=1\r\nDev1=2\r\n");
+
+  EXPECT_EQ(run.output,
+            "Found! [ROOT\\KESTRUM_DELETE]\n"
+            "Deleted INF file: C:/windows/inf\\kestrum_delete.inf\n"
+            "Deleted PNF file: C:/windows/inf\\kestrum_delete.pnf\n"
+            "Found! [ROOT\\KESTRUM_KEEP]\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_FALSE(DeviceExists(deleted));
+  EXPECT_FALSE(DeviceExists(kept));
+  EXPECT_FALSE(fs::exists(InfDir() / "kestrum_delete.inf"));
+  EXPECT_FALSE(fs::exists(InfDir() / "kestrum_delete.pnf"));
+  EXPECT_TRUE(fs::exists(InfDir() / "kestrum_keep.inf"));
+  EXPECT_TRUE(fs::exists(InfDir() / "kestrum_keep.pnf"));
+}
+
+TEST_F(KestrumList, ListWithoutUsableEntryEndsBeforeTheScan) {
+  const std::string device = CreateDevice({"ROOT\\KESTRUM_UNLISTED"});
+  const std::vector<std::pair<const char*, std::string>> lists = {
+      {"empty RemoveINF section",
+       "[Hardware]\r\nDev0=ROOT\\KESTRUM_UNLISTED\r\n[RemoveINF]\r\n"},
+      {"no RemoveINF section", "[Hardware]\r\nDev0=ROOT\\KESTRUM_UNLISTED\r\n"},
+      {"negative RemoveINF",
+       "[Hardware]\r\nDev0=ROOT\\KESTRUM_UNLISTED\r\n[RemoveINF]\r\nDev0=-3\r\n"},
+      {"empty Hardware value", "[Hardware]\r\nDev0=\r\n[RemoveINF]\r\nDev0=1\r\n"},
+  };
+  for (const auto& [what, text] : lists) {
+    const auto run = RunList(text);
+    EXPECT_EQ(run.output, kListUnreadable) << what;
+    EXPECT_EQ(run.status, 1) << what;
+  }
+  EXPECT_TRUE(DeviceExists(device));
+}
+
+TEST_F(KestrumList, MissingOrUnreachableFileEndsBeforeTheScan) {
+  const std::string device = CreateDevice({"ROOT\\KESTRUM_LIST_ABS"});
+  harness::WriteFile(work_dir() / "list.ini",
+                     "[Hardware]\r\nDev0=ROOT\\KESTRUM_LIST_ABS\r\n"
+                     "[RemoveINF]\r\nDev0=0\r\n");
+  // An absolute name is still joined after the current directory.
+  const std::string absolute = harness::WindowsPath(work_dir() / "list.ini");
+  for (const std::string& name : {std::string("absent.ini"), absolute}) {
+    const auto run = Run(harness::KestrumPath(), {"f", name});
+    EXPECT_EQ(run.output, kListUnreadable) << name;
+    EXPECT_EQ(run.status, 1) << name;
+  }
+  EXPECT_TRUE(DeviceExists(device));
+}
+
+TEST_F(KestrumList, ListIdsAreUpperCasedDeviceIdsAreNot) {
+  const std::string upper = CreateDevice({"ROOT\\KESTRUM_LOWER_IN_FILE"});
+  const std::string mixed = CreateDevice({"Root\\Kestrum_Mixed_Device"});
+
+  const auto run = RunList(
+      "[hardware]\r\ndev0 = root\\kestrum_lower_in_file\r\n"
+      "Dev1=Root\\Kestrum_Mixed_Device\r\n"
+      "[removeinf]\r\nDEV0 = 0\r\nDev1=0\r\n");
+
+  EXPECT_EQ(run.output, "Found! [ROOT\\KESTRUM_LOWER_IN_FILE]\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_FALSE(DeviceExists(upper));
+  EXPECT_TRUE(DeviceExists(mixed));
+}
+
+// Unlike a single ID, a list match does not end the walk over the device's
+// IDs: the second match asks again for a device that is already gone.
+TEST_F(KestrumList, DeviceWithTwoListedIdsIsRemovedTwice) {
+  const std::string device =
+      CreateDevice({"ROOT\\KESTRUM_TWICE_A", "ROOT\\KESTRUM_TWICE_B"});
+
+  const auto run = RunList(
+      "[Hardware]\r\nDev0=ROOT\\KESTRUM_TWICE_B\r\nDev1=ROOT\\KESTRUM_TWICE_A\r\n"
+      "[RemoveINF]\r\nDev0=0\r\nDev1=0\r\n");
+
+  EXPECT_EQ(run.output,
+            "Found! [ROOT\\KESTRUM_TWICE_A]\n"
+            "Found! [ROOT\\KESTRUM_TWICE_B]\n"
+            "CallClassInstaller(REMOVE) FAILURE: (0xe000020b)\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_FALSE(DeviceExists(device));
+}
+
+TEST_F(KestrumList, FirstOfDuplicateEntriesDecides) {
+  PlaceDriver("kestrum_dup", "ROOT\\KESTRUM_DUP");
+  const std::string device = CreateDevice({"ROOT\\KESTRUM_DUP"});
+
+  const auto run = RunList(
+      "[Hardware]\r\nDev0=ROOT\\KESTRUM_DUP\r\nDev1=ROOT\\KESTRUM_DUP\r\n"
+      "[RemoveINF]\r\nDev0=0\r\nDev1=1\r\n");
+
+  EXPECT_EQ(run.output, "Found! [ROOT\\KESTRUM_DUP]\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_FALSE(DeviceExists(device));
+  EXPECT_TRUE(fs::exists(InfDir() / "kestrum_dup.inf"));
+}
+
+// A key missing from Hardware reads as its default text, which then stands in
+// the list like any other ID.
+TEST_F(KestrumList, KeyOnlyInRemoveInfListsTheDefaultText) {
+  const std::string odd = CreateDevice({"NO FOUND!!!"});
+  const std::string other = CreateDevice({"ROOT\\KESTRUM_NOT_LISTED"});
+
+  const auto run = RunList("[Hardware]\r\n[RemoveINF]\r\nDev3=0\r\n");
+
+  EXPECT_EQ(run.output, "Found! [NO FOUND!!!]\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_FALSE(DeviceExists(odd));
+  EXPECT_TRUE(DeviceExists(other));
+}
+
+TEST_F(KestrumList, OverLongJoinedPathIsRefused) {
+  const std::string device = CreateDevice({"ROOT\\KESTRUM_LONG"});
+  const std::string name(300, 'l');
+  const auto run = Run(harness::KestrumPath(), {"F", name});
+  EXPECT_EQ(run.output, "Path is too long.");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(DeviceExists(device));
+}
+
+}  // namespace

@@ -1,0 +1,145 @@
+// Kestrum with one hardware ID on the command line (modes N and Y), on the
+// stand-in and under Wine alike.
+#include <gtest/gtest.h>
+
+#include "support/devices.h"
+#include "support/fixture.h"
+
+namespace {
+
+using harness::CreateDevice;
+using harness::DeviceExists;
+
+constexpr char kShortUsage[] = "usage: kestrum <Y|N> <Hardware_ID>\n";
+constexpr char kLongUsage[] = "usage: remove <Y|N|F> <Hardware_ID|INI file>\n";
+
+class KestrumSingleId : public ToolTest {
+ protected:
+  harness::ToolRun Kestrum(const std::vector<std::string>& args,
+                           const char* file = __builtin_FILE(),
+                           int line = __builtin_LINE()) {
+    return Run(harness::KestrumPath(), args, {}, file, line);
+  }
+};
+
+TEST_F(KestrumSingleId, TooFewArgumentsPrintTheShortUsage) {
+  for (const auto& args : std::vector<std::vector<std::string>>{{}, {"N"}}) {
+    const auto run = Kestrum(args);
+    EXPECT_EQ(run.output, kShortUsage);
+    EXPECT_EQ(run.status, 1);
+  }
+}
+
+TEST_F(KestrumSingleId, ModeLetterWithMoreCharactersEndsSilently) {
+  const std::string device = CreateDevice({"ROOT\\KESTRUM_SILENT"});
+  for (const char* mode : {"Yes", "No", "yy", "N1"}) {
+    const auto run = Kestrum({mode, "ROOT\\KESTRUM_SILENT"});
+    EXPECT_EQ(run.output, "") << mode;
+    EXPECT_EQ(run.status, 1) << mode;
+  }
+  EXPECT_TRUE(DeviceExists(device));
+}
+
+TEST_F(KestrumSingleId, UnknownModeLetterPrintsTheLongUsage) {
+  for (const char* mode : {"Q", "x", "", "-N"}) {
+    const auto run = Kestrum({mode, "ROOT\\ANY"});
+    EXPECT_EQ(run.output, kLongUsage) << "mode '" << mode << "'";
+    EXPECT_EQ(run.status, 1);
+  }
+}
+
+TEST_F(KestrumSingleId, LowerCaseWantedIdMatchesUpperCaseDevice) {
+  const std::string device = CreateDevice({"ROOT\\KESTRUM_UPPER"});
+  const auto run = Kestrum({"n", "root\\kestrum_upper"});
+  EXPECT_EQ(run.output, "Found! [ROOT\\KESTRUM_UPPER]\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_FALSE(DeviceExists(device));
+}
+
+TEST_F(KestrumSingleId, DeviceIdWithLowerCaseLettersNeverMatches) {
+  const std::string device = CreateDevice({"Root\\Kestrum_Mixed"});
+  for (const char* wanted : {"Root\\Kestrum_Mixed", "ROOT\\KESTRUM_MIXED"}) {
+    const auto run = Kestrum({"N", wanted});
+    EXPECT_EQ(run.output, "");
+    EXPECT_EQ(run.status, 0);
+  }
+  EXPECT_TRUE(DeviceExists(device));
+}
+
+TEST_F(KestrumSingleId, MatchOnSecondIdRemovesTheDeviceOnce) {
+  const std::string device = CreateDevice(
+      {"ROOT\\KESTRUM_FIRST", "ROOT\\KESTRUM_SECOND", "ROOT\\KESTRUM_SECOND"});
+  const auto run = Kestrum({"N", "ROOT\\KESTRUM_SECOND"});
+  EXPECT_EQ(run.output, "Found! [ROOT\\KESTRUM_SECOND]\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_FALSE(DeviceExists(device));
+}
+
+TEST_F(KestrumSingleId, EveryMatchingDeviceIsRemovedAndOthersKept) {
+  const std::string first = CreateDevice({"ROOT\\KESTRUM_MANY"});
+  const std::string other = CreateDevice({"ROOT\\KESTRUM_OTHER"});
+  const std::string second =
+      CreateDevice({"PCI\\KESTRUM_X", "ROOT\\KESTRUM_MANY"});
+  const std::string third = CreateDevice({"ROOT\\KESTRUM_MANY"});
+  const auto run = Kestrum({"N", "ROOT\\KESTRUM_MANY", "ignored", "too"});
+  EXPECT_EQ(run.output,
+            "Found! [ROOT\\KESTRUM_MANY]\n"
+            "Found! [ROOT\\KESTRUM_MANY]\n"
+            "Found! [ROOT\\KESTRUM_MANY]\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_FALSE(DeviceExists(first));
+  EXPECT_FALSE(DeviceExists(second));
+  EXPECT_FALSE(DeviceExists(third));
+  EXPECT_TRUE(DeviceExists(other));
+}
+
+TEST_F(KestrumSingleId, DeviceWithoutHardwareIdsIsSkippedSilently) {
+  const std::string bare = CreateDevice({});
+  const std::string wanted = CreateDevice({"ROOT\\KESTRUM_AFTER_BARE"});
+  const auto run = Kestrum({"N", "ROOT\\KESTRUM_AFTER_BARE"});
+  EXPECT_EQ(run.output, "Found! [ROOT\\KESTRUM_AFTER_BARE]\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_TRUE(DeviceExists(bare));
+  EXPECT_FALSE(DeviceExists(wanted));
+}
+
+TEST_F(KestrumSingleId, DeviceNotPresentIsScannedAndRemoved) {
+  const std::string device = CreateDevice({"ROOT\\KESTRUM_PHANTOM"});
+  harness::MakeNotPresent(device);
+  ASSERT_TRUE(DeviceExists(device));
+  const auto run = Kestrum({"N", "ROOT\\KESTRUM_PHANTOM"});
+  EXPECT_EQ(run.output, "Found! [ROOT\\KESTRUM_PHANTOM]\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_FALSE(DeviceExists(device));
+}
+
+TEST_F(KestrumSingleId, NoMatchingDeviceIsACompletedScan) {
+  const std::string device = CreateDevice({"ROOT\\KESTRUM_KEPT"});
+  const auto run = Kestrum({"N", "ROOT\\KESTRUM_NOWHERE"});
+  EXPECT_EQ(run.output, "");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_TRUE(DeviceExists(device));
+}
+
+// Bytes after the list's empty string, or a last string the value does not
+// terminate, are not hardware IDs and must never be read as such.
+TEST_F(KestrumSingleId, MalformedIdListIsNeverReadPastItsEnd) {
+  using namespace std::string_literals;
+  const std::string junk_after_end =
+      harness::CreateDeviceWithRawIds("ROOT\\KESTRUM_J\0\0ROOT\\KESTRUM_JUNK"s);
+  const std::string unterminated =
+      harness::CreateDeviceWithRawIds("ROOT\\KESTRUM_U\0ROOT\\KESTRUM_TAIL"s);
+  for (const char* wanted : {"ROOT\\KESTRUM_JUNK", "ROOT\\KESTRUM_TAIL"}) {
+    const auto run = Kestrum({"N", wanted});
+    EXPECT_EQ(run.output, "") << wanted;
+    EXPECT_EQ(run.status, 0);
+  }
+  EXPECT_TRUE(DeviceExists(junk_after_end));
+  EXPECT_TRUE(DeviceExists(unterminated));
+
+  const auto run = Kestrum({"N", "ROOT\\KESTRUM_U"});
+  EXPECT_EQ(run.output, "Found! [ROOT\\KESTRUM_U]\n");
+  EXPECT_FALSE(DeviceExists(unterminated));
+}
+
+}  // namespace

@@ -1,0 +1,16 @@
+// INF files for the tests: drivers that the compatible-driver search finds.
+#ifndef TESTS_SUPPORT_DRIVER_INF_H_
+#define TESTS_SUPPORT_DRIVER_INF_H_
+
+#include <string>
+#include <vector>
+
+namespace harness {
+
+/// A System-class driver INF with one model line per hardware ID, listed in
+/// both the undecorated and the NTx86 models section.
+std::string DriverInf(const std::vector<std::string>& model_ids);
+
+}  // namespace harness
+
+#endif  // TESTS_SUPPORT_DRIVER_INF_H_
