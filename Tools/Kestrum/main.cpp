@@ -1,4 +1,5 @@
 // Kestrum's entry: the command line, the device scan and the removals.
+#include "hardware_id_list.h"
 #include "kestrum.h"
 
 int nRemoveFile = -1;
@@ -54,14 +55,6 @@ static bool RemoveMatchedDevice(HDEVINFO set, SP_DEVINFO_DATA* device,
   return false;
 }
 
-// Length of the string at text within its last available characters, or
-// available itself when no NUL ends it there.
-static DWORD BoundedLength(const char* text, DWORD available) {
-  DWORD length = 0;
-  while (length < available && text[length] != '\0') ++length;
-  return length;
-}
-
 // Walks the device's hardware-ID list (size bytes) and removes the device for
 // each match. Sets *matched when any ID matched and *removed when a removal
 // succeeded.
@@ -69,12 +62,8 @@ static void HandleDevice(HDEVINFO set, SP_DEVINFO_DATA* device,
                          const char* ids, DWORD size, const char* wanted_id,
                          bool* matched, bool* removed) {
   DWORD offset = 0;
-  while (offset < size && ids[offset] != '\0') {
-    const char* id = ids + offset;
-    DWORD length = BoundedLength(id, size - offset);
-    // A last string that the service did not terminate within the buffer
-    // cannot be compared without reading past it.
-    if (length == size - offset) return;
+  const char* id;
+  while ((id = NextHardwareId(ids, size, &offset)) != 0) {
     if (bAccessINI == 0) {
       if (lstrcmpA(id, wanted_id) == 0) {
         *matched = true;
@@ -83,18 +72,18 @@ static void HandleDevice(HDEVINFO set, SP_DEVINFO_DATA* device,
         }
         return;
       }
-    } else {
-      for (DWORD entry = 0; entry < dwDevIDNum; ++entry) {
-        if (lstrcmpA(id, bDevID[entry]) == 0) {
-          *matched = true;
-          if (RemoveMatchedDevice(set, device, id, bRemoveINF[entry] == 1)) {
-            *removed = true;
-          }
-          break;
+      continue;
+    }
+    // List mode: the first equal entry acts, and the walk goes on.
+    for (DWORD entry = 0; entry < dwDevIDNum; ++entry) {
+      if (lstrcmpA(id, bDevID[entry]) == 0) {
+        *matched = true;
+        if (RemoveMatchedDevice(set, device, id, bRemoveINF[entry] == 1)) {
+          *removed = true;
         }
+        break;
       }
     }
-    offset += length + 1;
   }
 }
 
