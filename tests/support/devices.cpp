@@ -51,7 +51,8 @@ std::vector<std::string> SplitMultiString(const std::string& bytes) {
 }
 
 std::string InstanceId(HDEVINFO set, SP_DEVINFO_DATA* device) {
-  char id[MAX_DEVICE_ID_LEN + 1] = {};
+  // Instance IDs hold at most 200 characters (MAX_DEVICE_ID_LEN).
+  char id[201] = {};
   if (!SetupDiGetDeviceInstanceIdA(set, device, id, sizeof id, nullptr)) {
     ADD_FAILURE() << "SetupDiGetDeviceInstanceIdA: " << GetLastError();
   }

@@ -34,6 +34,10 @@ struct MachineState {
 /// The machine directory: kMachineVariable, or a per-user default.
 std::filesystem::path MachineDir();
 
+/// Creates the machine (see LoadMachine) unless it exists, without reading
+/// its state: for callers that only need its folders.
+void EnsureMachine();
+
 /// Reads the state; a machine seen for the first time is created with the
 /// devices and folders of a fresh Windows installation.
 MachineState LoadMachine();

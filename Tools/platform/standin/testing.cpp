@@ -1,0 +1,62 @@
+// The test-only extension: encodes faults, reads traces, and edits the
+// machine's state as a test needs.
+#include <standin/testing.h>
+
+#include <algorithm>
+#include <fstream>
+
+#include "ascii.h"
+#include "instrument_format.h"
+#include "machine.h"
+
+namespace standin::testing {
+
+std::string EncodeFaults(const std::vector<Fault>& faults) {
+  return FormatFaults(faults);
+}
+
+std::string TraceEvent::Arg(const std::string& key) const {
+  const auto found = args.find(key);
+  return found != args.end() ? found->second : std::string();
+}
+
+std::vector<TraceEvent> ReadTrace(const std::filesystem::path& file) {
+  std::vector<TraceEvent> events;
+  std::ifstream in(file, std::ios::binary);
+  std::string line;
+  TraceEvent event;
+  while (std::getline(in, line)) {
+    if (ParseTraceLine(line, &event)) events.push_back(event);
+  }
+  return events;
+}
+
+std::filesystem::path HostPath(std::string_view windows_path) {
+  return standin::HostPath(windows_path);
+}
+
+std::string WindowsPath(const std::filesystem::path& host_path) {
+  return standin::WindowsPath(host_path);
+}
+
+bool SetDevicePresent(std::string_view instance_id, bool present) {
+  MachineState state = LoadMachine();
+  // Instance IDs name a device ignoring case, as on Windows.
+  const auto device =
+      std::find_if(state.devices.begin(), state.devices.end(),
+                   [instance_id](const Device& d) {
+                     return EqualIgnoringCase(d.instance_id, instance_id);
+                   });
+  if (device == state.devices.end()) return false;
+  device->present = present;
+  SaveMachine(state);
+  return true;
+}
+
+void SetDriverFolders(const std::vector<std::string>& folders) {
+  MachineState state = LoadMachine();
+  state.driver_folders = folders;
+  SaveMachine(state);
+}
+
+}  // namespace standin::testing

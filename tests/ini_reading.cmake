@@ -1,0 +1,1 @@
+add_suite(ini_reading_test ini_reading_test.cpp)

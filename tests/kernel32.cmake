@@ -1,0 +1,1 @@
+add_suite(kernel32_test kernel32_test.cpp)

@@ -1,0 +1,1 @@
+add_suite(standin_test standin_test.cpp HOST_ONLY)
