@@ -1,5 +1,6 @@
-// Kestrum Y with drivers in folders only the stand-in can be told to search:
-// the 98-style second folder, and a folder whose name holds a dot.
+// Kestrum on machines only the stand-in can make: drivers in the 98-style
+// second folder and in folders whose names hold a dot, and a hardware-ID value
+// whose last string has no NUL (Wine's registry adds one).
 #include <gtest/gtest.h>
 #include <standin/testing.h>
 
@@ -94,6 +95,24 @@ TEST_F(KestrumDriverFolders, LongestInfPathKeepsItsPnfPath) {
                         "Deleted INF file: " + inf + "\n"
                         "Deleted PNF file: " + inf + ".pnf\n");
   EXPECT_EQ(run.status, 0);
+}
+
+using KestrumMalformedIds = ToolTest;
+
+// The buffer is exactly as large as the value, so comparing the last string
+// would read past it; it is no complete ID and never matches.
+TEST_F(KestrumMalformedIds, UnterminatedLastStringIsNeverRead) {
+  using namespace std::string_literals;
+  const std::string device =
+      harness::CreateDeviceWithRawIds("ROOT\\KESTRUM_U\0ROOT\\KESTRUM_TAIL"s);
+  auto run = Run(harness::KestrumPath(), {"N", "ROOT\\KESTRUM_TAIL"});
+  EXPECT_EQ(run.output, "");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_TRUE(harness::DeviceExists(device));
+
+  run = Run(harness::KestrumPath(), {"N", "ROOT\\KESTRUM_U"});
+  EXPECT_EQ(run.output, "Found! [ROOT\\KESTRUM_U]\n");
+  EXPECT_FALSE(harness::DeviceExists(device));
 }
 
 }  // namespace
