@@ -129,6 +129,14 @@ TEST_F(KestrumFaults, CallsPassTheRecordsTheServiceExpects) {
   const auto removals = traced.Calls("SetupDiCallClassInstaller");
   ASSERT_EQ(removals.size(), 1u);
   EXPECT_EQ(removals[0].Arg("function"), "5");
+  const auto count = [&](const char* kind) {
+    return std::count_if(
+        traced.trace.begin(), traced.trace.end(),
+        [&](const standin::testing::TraceEvent& event) { return event.kind == kind; });
+  };
+  // One set, and one hardware-ID buffer per device with IDs.
+  EXPECT_EQ(count("open"), 1);
+  EXPECT_GE(count("alloc"), 2);
   ExpectNothingLeaked(traced);
 }
 

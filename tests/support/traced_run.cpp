@@ -61,6 +61,8 @@ void ExpectPaired(const std::vector<TraceEvent>& trace, const char* opened,
 }  // namespace
 
 void ExpectNothingLeaked(const TracedRun& traced) {
+  // A trace without a single call would prove nothing.
+  EXPECT_FALSE(traced.trace.empty()) << "the tool left no trace";
   ExpectPaired(traced.trace, "open", "close", "id");
   ExpectPaired(traced.trace, "alloc", "free", "block");
 }
