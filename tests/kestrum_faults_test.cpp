@@ -20,10 +20,10 @@ constexpr DWORD kGeneralFailure = 31;
 
 class KestrumFaults : public TracedToolTest {
  protected:
-  TracedRun Kestrum(const std::vector<std::string>& args,
-                    const std::vector<Fault>& faults = {},
-                    const char* file = __builtin_FILE(),
-                    int line = __builtin_LINE()) {
+  TracedRun TraceKestrum(const std::vector<std::string>& args,
+                         const std::vector<Fault>& faults = {},
+                         const char* file = __builtin_FILE(),
+                         int line = __builtin_LINE()) {
     return RunTraced(harness::KestrumPath(), args, faults, file, line);
   }
 };
@@ -32,8 +32,9 @@ TEST_F(KestrumFaults, FailedRemovalIsReportedAndTheScanGoesOn) {
   const std::string first = CreateDevice({"ROOT\\KESTRUM_STUCK"});
   const std::string second = CreateDevice({"ROOT\\KESTRUM_STUCK"});
 
-  const auto traced = Kestrum({"N", "ROOT\\KESTRUM_STUCK"},
-                              {{"SetupDiCallClassInstaller", 1, kAccessDenied}});
+  const auto traced =
+      TraceKestrum({"N", "ROOT\\KESTRUM_STUCK"},
+                   {{"SetupDiCallClassInstaller", 1, kAccessDenied}});
 
   EXPECT_EQ(traced.run.output,
             "Found! [ROOT\\KESTRUM_STUCK]\n"
@@ -48,9 +49,9 @@ TEST_F(KestrumFaults, FailedRemovalIsReportedAndTheScanGoesOn) {
 TEST_F(KestrumFaults, ReportWithoutSystemTextShowsTheCode) {
   CreateDevice({"ROOT\\KESTRUM_NO_TEXT"});
   const auto traced =
-      Kestrum({"N", "ROOT\\KESTRUM_NO_TEXT"},
-              {{"SetupDiCallClassInstaller", 1, kAccessDenied},
-               {"FormatMessageA", 1, ERROR_MR_MID_NOT_FOUND}});
+      TraceKestrum({"N", "ROOT\\KESTRUM_NO_TEXT"},
+                   {{"SetupDiCallClassInstaller", 1, kAccessDenied},
+                    {"FormatMessageA", 1, ERROR_MR_MID_NOT_FOUND}});
   EXPECT_EQ(traced.run.output,
             "Found! [ROOT\\KESTRUM_NO_TEXT]\n"
             "CallClassInstaller(REMOVE) FAILURE: (0x00000005)\n");
@@ -75,7 +76,8 @@ TEST_F(KestrumFaults, FatalFailuresEndTheScanWithItsReport) {
   for (const Case& fatal : cases) {
     SCOPED_TRACE(fatal.fault.operation);
     const std::string device = CreateDevice({"ROOT\\KESTRUM_FATAL"});
-    const auto traced = Kestrum({"N", "ROOT\\KESTRUM_FATAL"}, {fatal.fault});
+    const auto traced =
+        TraceKestrum({"N", "ROOT\\KESTRUM_FATAL"}, {fatal.fault});
     EXPECT_EQ(traced.run.output.substr(0, fatal.output.size()), fatal.output);
     EXPECT_EQ(traced.run.status, 1);
     EXPECT_TRUE(DeviceExists(device));
@@ -89,16 +91,17 @@ TEST_F(KestrumFaults, EnumerationFailingMidwayKeepsEarlierRemovals) {
   const std::string late = CreateDevice({"ROOT\\KESTRUM_EARLY"});
   const auto devices = harness::ListDevices();
   const auto late_position = std::find_if(
-      devices.begin(), devices.end(),
-      [&](const harness::DeviceInfo& device) { return device.instance_id == late; });
+      devices.begin(), devices.end(), [&](const harness::DeviceInfo& device) {
+        return device.instance_id == late;
+      });
   ASSERT_NE(late_position, devices.end());
   // The enumeration call that would fill in the later device fails.
   const int failing_call =
       static_cast<int>(late_position - devices.begin()) + 1;
 
   const auto traced =
-      Kestrum({"N", "ROOT\\KESTRUM_EARLY"},
-              {{"SetupDiEnumDeviceInfo", failing_call, kGeneralFailure}});
+      TraceKestrum({"N", "ROOT\\KESTRUM_EARLY"},
+                   {{"SetupDiEnumDeviceInfo", failing_call, kGeneralFailure}});
 
   EXPECT_EQ(traced.run.output.rfind("Found! [ROOT\\KESTRUM_EARLY]\n"
                                     "EnumDeviceInfo FAILURE: ",
@@ -113,7 +116,7 @@ TEST_F(KestrumFaults, EnumerationFailingMidwayKeepsEarlierRemovals) {
 
 TEST_F(KestrumFaults, CallsPassTheRecordsTheServiceExpects) {
   CreateDevice({"ROOT\\KESTRUM_TRACED"});
-  const auto traced = Kestrum({"N", "ROOT\\KESTRUM_TRACED"});
+  const auto traced = TraceKestrum({"N", "ROOT\\KESTRUM_TRACED"});
   ASSERT_EQ(traced.run.status, 0);
 
   const auto sets = traced.Calls("SetupDiGetClassDevsA");
@@ -130,9 +133,10 @@ TEST_F(KestrumFaults, CallsPassTheRecordsTheServiceExpects) {
   ASSERT_EQ(removals.size(), 1u);
   EXPECT_EQ(removals[0].Arg("function"), "5");
   const auto count = [&](const char* kind) {
-    return std::count_if(
-        traced.trace.begin(), traced.trace.end(),
-        [&](const standin::testing::TraceEvent& event) { return event.kind == kind; });
+    return std::count_if(traced.trace.begin(), traced.trace.end(),
+                         [&](const standin::testing::TraceEvent& event) {
+                           return event.kind == kind;
+                         });
   };
   // One set, and one hardware-ID buffer per device with IDs.
   EXPECT_EQ(count("open"), 1);
@@ -148,8 +152,8 @@ TEST_F(KestrumFaults, DriverFileStepFailuresAreReportedAndTheDeviceRemoved) {
         "SetupDiBuildDriverInfoList"}) {
     SCOPED_TRACE(operation);
     const std::string device = CreateDevice({"ROOT\\KESTRUM_FILES_FAIL"});
-    const auto traced = Kestrum({"Y", "ROOT\\KESTRUM_FILES_FAIL"},
-                                {{operation, 1, kAccessDenied}});
+    const auto traced = TraceKestrum({"Y", "ROOT\\KESTRUM_FILES_FAIL"},
+                                     {{operation, 1, kAccessDenied}});
     EXPECT_EQ(traced.run.output,
               "Found! [ROOT\\KESTRUM_FILES_FAIL]\n"
               "FAIL TO REMOVE SPECIFIED INF & PNF files! FAILURE: "
@@ -167,8 +171,8 @@ TEST_F(KestrumFaults, DriverEnumerationFailingWithAnotherCode) {
   CreateDevice({"ROOT\\KESTRUM_ENUM_FAIL"});
 
   // Fails at once: nothing found, so the caller reports too.
-  auto traced = Kestrum({"Y", "ROOT\\KESTRUM_ENUM_FAIL"},
-                        {{"SetupDiEnumDriverInfoA", 1, kAccessDenied}});
+  auto traced = TraceKestrum({"Y", "ROOT\\KESTRUM_ENUM_FAIL"},
+                             {{"SetupDiEnumDriverInfoA", 1, kAccessDenied}});
   EXPECT_EQ(traced.run.output,
             "Found! [ROOT\\KESTRUM_ENUM_FAIL]\n"
             "SetupDiEnumDriverInfo FAILURE: Access denied.\r\n\n"
@@ -181,8 +185,8 @@ TEST_F(KestrumFaults, DriverEnumerationFailingWithAnotherCode) {
   CreateDevice({"ROOT\\KESTRUM_ENUM_FAIL"});
   harness::WriteFile(InfDir() / "kestrum_e.inf",
                      harness::DriverInf({"ROOT\\KESTRUM_ENUM_FAIL"}));
-  traced = Kestrum({"Y", "ROOT\\KESTRUM_ENUM_FAIL"},
-                   {{"SetupDiEnumDriverInfoA", 2, kAccessDenied}});
+  traced = TraceKestrum({"Y", "ROOT\\KESTRUM_ENUM_FAIL"},
+                        {{"SetupDiEnumDriverInfoA", 2, kAccessDenied}});
   EXPECT_EQ(traced.run.output,
             "Found! [ROOT\\KESTRUM_ENUM_FAIL]\n"
             "Deleted INF file: C:/windows/inf\\kestrum_e.inf\n"
@@ -195,7 +199,7 @@ TEST_F(KestrumFaults, DriverCallsPassTheRecordsTheServiceExpects) {
   harness::WriteFile(InfDir() / "kestrum_r.inf",
                      harness::DriverInf({"ROOT\\KESTRUM_RECORDS"}));
   CreateDevice({"ROOT\\KESTRUM_RECORDS"});
-  const auto traced = Kestrum({"Y", "ROOT\\KESTRUM_RECORDS"});
+  const auto traced = TraceKestrum({"Y", "ROOT\\KESTRUM_RECORDS"});
   ASSERT_EQ(traced.run.status, 0);
 
   const auto get = traced.Calls("SetupDiGetDeviceInstallParamsA");
@@ -224,13 +228,20 @@ TEST_F(KestrumFaults, DriverCallsPassTheRecordsTheServiceExpects) {
 // status of its own, no crash, and nothing left open or allocated.
 TEST_F(KestrumFaults, AnyFailingCallNeverCrashesOrLeaks) {
   const std::vector<std::string> operations = {
-      "SetupDiGetClassDevsA",           "SetupDiEnumDeviceInfo",
-      "SetupDiGetDeviceRegistryPropertyA", "SetupDiCallClassInstaller",
-      "SetupDiGetDeviceInstallParamsA", "SetupDiSetDeviceInstallParamsA",
-      "SetupDiBuildDriverInfoList",     "SetupDiEnumDriverInfoA",
-      "SetupDiGetDriverInfoDetailA",    "SetupDiDestroyDriverInfoList",
-      "SetupDiDestroyDeviceInfoList",   "LocalAlloc",
-      "FormatMessageA",                 "DeleteFileA"};
+      "SetupDiGetClassDevsA",
+      "SetupDiEnumDeviceInfo",
+      "SetupDiGetDeviceRegistryPropertyA",
+      "SetupDiCallClassInstaller",
+      "SetupDiGetDeviceInstallParamsA",
+      "SetupDiSetDeviceInstallParamsA",
+      "SetupDiBuildDriverInfoList",
+      "SetupDiEnumDriverInfoA",
+      "SetupDiGetDriverInfoDetailA",
+      "SetupDiDestroyDriverInfoList",
+      "SetupDiDestroyDeviceInfoList",
+      "LocalAlloc",
+      "FormatMessageA",
+      "DeleteFileA"};
   for (const std::string& operation : operations) {
     for (int call = 1; call <= 4; ++call) {
       SCOPED_TRACE(operation + " #" + std::to_string(call));
@@ -238,8 +249,8 @@ TEST_F(KestrumFaults, AnyFailingCallNeverCrashesOrLeaks) {
                          harness::DriverInf({"ROOT\\KESTRUM_ANY"}));
       CreateDevice({"ROOT\\KESTRUM_ANY"});
       CreateDevice({"ROOT\\KESTRUM_ANY", "ROOT\\KESTRUM_ANY_TOO"});
-      const auto traced = Kestrum({"Y", "ROOT\\KESTRUM_ANY"},
-                                  {{operation, call, kGeneralFailure}});
+      const auto traced = TraceKestrum({"Y", "ROOT\\KESTRUM_ANY"},
+                                       {{operation, call, kGeneralFailure}});
       EXPECT_TRUE(traced.run.status == 0 || traced.run.status == 1)
           << traced.run.status;
       ExpectNothingLeaked(traced);

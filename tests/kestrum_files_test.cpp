@@ -32,12 +32,6 @@ class KestrumDriverFiles : public ToolTest {
   bool InInfDir(const std::string& name) const {
     return fs::exists(InfDir() / name);
   }
-
-  harness::ToolRun Kestrum(const std::vector<std::string>& args,
-                           const char* file = __builtin_FILE(),
-                           int line = __builtin_LINE()) {
-    return Run(harness::KestrumPath(), args, {}, file, line);
-  }
 };
 
 TEST_F(KestrumDriverFiles, TwoCompatibleDriversLoseBothFilesInServiceOrder) {
@@ -46,13 +40,21 @@ TEST_F(KestrumDriverFiles, TwoCompatibleDriversLoseBothFilesInServiceOrder) {
   PlaceDriver("kestrum_unrelated", {"ROOT\\KESTRUM_SOMETHING_ELSE"});
   const std::string device = CreateDevice({"ROOT\\KESTRUM_TWO_DRIVERS"});
 
-  const auto run = Kestrum({"Y", "root\\kestrum_two_drivers"});
+  const auto run = RunKestrum({"Y", "root\\kestrum_two_drivers"});
 
-  EXPECT_EQ(run.output, "Found! [ROOT\\KESTRUM_TWO_DRIVERS]\n"
-                        "Deleted INF file: " + InfPath("kestrum_a.inf") + "\n"
-                        "Deleted PNF file: " + InfPath("kestrum_a.pnf") + "\n"
-                        "Deleted INF file: " + InfPath("kestrum_b.inf") + "\n"
-                        "Deleted PNF file: " + InfPath("kestrum_b.pnf") + "\n");
+  EXPECT_EQ(run.output,
+            "Found! [ROOT\\KESTRUM_TWO_DRIVERS]\n"
+            "Deleted INF file: " +
+                InfPath("kestrum_a.inf") +
+                "\n"
+                "Deleted PNF file: " +
+                InfPath("kestrum_a.pnf") +
+                "\n"
+                "Deleted INF file: " +
+                InfPath("kestrum_b.inf") +
+                "\n"
+                "Deleted PNF file: " +
+                InfPath("kestrum_b.pnf") + "\n");
   EXPECT_EQ(run.status, 0);
   EXPECT_FALSE(DeviceExists(device));
   for (const char* gone :
@@ -68,11 +70,15 @@ TEST_F(KestrumDriverFiles, MissingPnfIsStillReported) {
                      DriverInf({"ROOT\\KESTRUM_NO_PNF"}));
   const std::string device = CreateDevice({"ROOT\\KESTRUM_NO_PNF"});
 
-  const auto run = Kestrum({"Y", "ROOT\\KESTRUM_NO_PNF"});
+  const auto run = RunKestrum({"Y", "ROOT\\KESTRUM_NO_PNF"});
 
-  EXPECT_EQ(run.output, "Found! [ROOT\\KESTRUM_NO_PNF]\n"
-                        "Deleted INF file: " + InfPath("kestrum_nopnf.inf") + "\n"
-                        "Deleted PNF file: " + InfPath("kestrum_nopnf.pnf") + "\n");
+  EXPECT_EQ(run.output,
+            "Found! [ROOT\\KESTRUM_NO_PNF]\n"
+            "Deleted INF file: " +
+                InfPath("kestrum_nopnf.inf") +
+                "\n"
+                "Deleted PNF file: " +
+                InfPath("kestrum_nopnf.pnf") + "\n");
   EXPECT_EQ(run.status, 0);
   EXPECT_FALSE(InInfDir("kestrum_nopnf.inf"));
   EXPECT_FALSE(DeviceExists(device));
@@ -85,11 +91,15 @@ TEST_F(KestrumDriverFiles, FileNameWithoutDotGetsPnfAppended) {
   harness::WriteFile(InfDir() / "kestrumdriver.pnf", "precompiled");
   CreateDevice({"ROOT\\KESTRUM_NO_DOT"});
 
-  const auto run = Kestrum({"Y", "ROOT\\KESTRUM_NO_DOT"});
+  const auto run = RunKestrum({"Y", "ROOT\\KESTRUM_NO_DOT"});
 
-  EXPECT_EQ(run.output, "Found! [ROOT\\KESTRUM_NO_DOT]\n"
-                        "Deleted INF file: " + InfPath("kestrumdriver") + "\n"
-                        "Deleted PNF file: " + InfPath("kestrumdriver.pnf") + "\n");
+  EXPECT_EQ(run.output,
+            "Found! [ROOT\\KESTRUM_NO_DOT]\n"
+            "Deleted INF file: " +
+                InfPath("kestrumdriver") +
+                "\n"
+                "Deleted PNF file: " +
+                InfPath("kestrumdriver.pnf") + "\n");
   EXPECT_FALSE(InInfDir("kestrumdriver"));
   EXPECT_FALSE(InInfDir("kestrumdriver.pnf"));
 }
@@ -98,7 +108,7 @@ TEST_F(KestrumDriverFiles, DeviceWithoutCompatibleDriverIsStillRemoved) {
   PlaceDriver("kestrum_other", {"ROOT\\KESTRUM_NOT_THIS_ONE"});
   const std::string device = CreateDevice({"ROOT\\KESTRUM_DRIVERLESS"});
 
-  const auto run = Kestrum({"Y", "ROOT\\KESTRUM_DRIVERLESS"});
+  const auto run = RunKestrum({"Y", "ROOT\\KESTRUM_DRIVERLESS"});
 
   // The report carries the code of the empty enumeration, 259, not the one
   // that destroying the driver list leaves.
@@ -115,7 +125,7 @@ TEST_F(KestrumDriverFiles, ModeNLeavesDriverFilesAlone) {
   PlaceDriver("kestrum_keep", {"ROOT\\KESTRUM_KEEP_FILES"});
   const std::string device = CreateDevice({"ROOT\\KESTRUM_KEEP_FILES"});
 
-  const auto run = Kestrum({"N", "ROOT\\KESTRUM_KEEP_FILES"});
+  const auto run = RunKestrum({"N", "ROOT\\KESTRUM_KEEP_FILES"});
 
   EXPECT_EQ(run.output, "Found! [ROOT\\KESTRUM_KEEP_FILES]\n");
   EXPECT_FALSE(DeviceExists(device));
@@ -132,15 +142,18 @@ TEST_F(KestrumDriverFiles, TwoRecordsFromOneInf) {
               {"ROOT\\KESTRUM_TWO_RECORDS", "ROOT\\KESTRUM_TWO_RECORDS"});
   const std::string device = CreateDevice({"ROOT\\KESTRUM_TWO_RECORDS"});
 
-  const auto run = Kestrum({"Y", "ROOT\\KESTRUM_TWO_RECORDS"});
+  const auto run = RunKestrum({"Y", "ROOT\\KESTRUM_TWO_RECORDS"});
 
   const std::string first_record =
       "Found! [ROOT\\KESTRUM_TWO_RECORDS]\n"
-      "Deleted INF file: " + InfPath("kestrum_twice.inf") + "\n"
-      "Deleted PNF file: " + InfPath("kestrum_twice.pnf") + "\n";
-  EXPECT_EQ(run.output,
-            first_record +
-                "SetupDiEnumDriverInfo FAILURE: File not found.\r\n\n");
+      "Deleted INF file: " +
+      InfPath("kestrum_twice.inf") +
+      "\n"
+      "Deleted PNF file: " +
+      InfPath("kestrum_twice.pnf") + "\n";
+  EXPECT_EQ(
+      run.output,
+      first_record + "SetupDiEnumDriverInfo FAILURE: File not found.\r\n\n");
   EXPECT_EQ(run.status, 0);
   EXPECT_FALSE(InInfDir("kestrum_twice.inf"));
   EXPECT_FALSE(DeviceExists(device));

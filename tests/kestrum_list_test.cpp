@@ -24,7 +24,7 @@ class KestrumList : public ToolTest {
                            const char* file = __builtin_FILE(),
                            int line = __builtin_LINE()) {
     harness::WriteFile(work_dir() / "list.ini", ini_text);
-    return Run(harness::KestrumPath(), {"F", "list.ini"}, {}, file, line);
+    return RunKestrum({"F", "list.ini"}, file, line);
   }
 
   // Places a driver for id in C:\windows\inf as stem.inf with its stem.pnf.
@@ -90,8 +90,10 @@ TEST_F(KestrumList, ListWithoutUsableEntryEndsBeforeTheScan) {
        "[Hardware]\r\nDev0=ROOT\\KESTRUM_UNLISTED\r\n[RemoveINF]\r\n"},
       {"no RemoveINF section", "[Hardware]\r\nDev0=ROOT\\KESTRUM_UNLISTED\r\n"},
       {"negative RemoveINF",
-       "[Hardware]\r\nDev0=ROOT\\KESTRUM_UNLISTED\r\n[RemoveINF]\r\nDev0=-3\r\n"},
-      {"empty Hardware value", "[Hardware]\r\nDev0=\r\n[RemoveINF]\r\nDev0=1\r\n"},
+       "[Hardware]\r\nDev0=ROOT\\KESTRUM_UNLISTED\r\n[RemoveINF]\r\nDev0=-"
+       "3\r\n"},
+      {"empty Hardware value",
+       "[Hardware]\r\nDev0=\r\n[RemoveINF]\r\nDev0=1\r\n"},
   };
   for (const auto& [what, text] : lists) {
     const auto run = RunList(text);
@@ -109,7 +111,7 @@ TEST_F(KestrumList, MissingOrUnreachableFileEndsBeforeTheScan) {
   // An absolute name is still joined after the current directory.
   const std::string absolute = harness::WindowsPath(work_dir() / "list.ini");
   for (const std::string& name : {std::string("absent.ini"), absolute}) {
-    const auto run = Run(harness::KestrumPath(), {"f", name});
+    const auto run = RunKestrum({"f", name});
     EXPECT_EQ(run.output, kListUnreadable) << name;
     EXPECT_EQ(run.status, 1) << name;
   }
@@ -138,7 +140,8 @@ TEST_F(KestrumList, DeviceWithTwoListedIdsIsRemovedTwice) {
       CreateDevice({"ROOT\\KESTRUM_TWICE_A", "ROOT\\KESTRUM_TWICE_B"});
 
   const auto run = RunList(
-      "[Hardware]\r\nDev0=ROOT\\KESTRUM_TWICE_B\r\nDev1=ROOT\\KESTRUM_TWICE_A\r\n"
+      "[Hardware]\r\nDev0=ROOT\\KESTRUM_TWICE_B\r\nDev1=ROOT\\KESTRUM_TWICE_"
+      "A\r\n"
       "[RemoveINF]\r\nDev0=0\r\nDev1=0\r\n");
 
   EXPECT_EQ(run.output,
@@ -180,7 +183,7 @@ TEST_F(KestrumList, KeyOnlyInRemoveInfListsTheDefaultText) {
 TEST_F(KestrumList, OverLongJoinedPathIsRefused) {
   const std::string device = CreateDevice({"ROOT\\KESTRUM_LONG"});
   const std::string name(300, 'l');
-  const auto run = Run(harness::KestrumPath(), {"F", name});
+  const auto run = RunKestrum({"F", name});
   EXPECT_EQ(run.output, "Path is too long.");
   EXPECT_EQ(run.status, 1);
   EXPECT_TRUE(DeviceExists(device));

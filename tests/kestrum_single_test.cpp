@@ -13,18 +13,11 @@ using harness::DeviceExists;
 constexpr char kShortUsage[] = "usage: kestrum <Y|N> <Hardware_ID>\n";
 constexpr char kLongUsage[] = "usage: remove <Y|N|F> <Hardware_ID|INI file>\n";
 
-class KestrumSingleId : public ToolTest {
- protected:
-  harness::ToolRun Kestrum(const std::vector<std::string>& args,
-                           const char* file = __builtin_FILE(),
-                           int line = __builtin_LINE()) {
-    return Run(harness::KestrumPath(), args, {}, file, line);
-  }
-};
+using KestrumSingleId = ToolTest;
 
 TEST_F(KestrumSingleId, TooFewArgumentsPrintTheShortUsage) {
   for (const auto& args : std::vector<std::vector<std::string>>{{}, {"N"}}) {
-    const auto run = Kestrum(args);
+    const auto run = RunKestrum(args);
     EXPECT_EQ(run.output, kShortUsage);
     EXPECT_EQ(run.status, 1);
   }
@@ -33,7 +26,7 @@ TEST_F(KestrumSingleId, TooFewArgumentsPrintTheShortUsage) {
 TEST_F(KestrumSingleId, ModeLetterWithMoreCharactersEndsSilently) {
   const std::string device = CreateDevice({"ROOT\\KESTRUM_SILENT"});
   for (const char* mode : {"Yes", "No", "yy", "N1"}) {
-    const auto run = Kestrum({mode, "ROOT\\KESTRUM_SILENT"});
+    const auto run = RunKestrum({mode, "ROOT\\KESTRUM_SILENT"});
     EXPECT_EQ(run.output, "") << mode;
     EXPECT_EQ(run.status, 1) << mode;
   }
@@ -42,7 +35,7 @@ TEST_F(KestrumSingleId, ModeLetterWithMoreCharactersEndsSilently) {
 
 TEST_F(KestrumSingleId, UnknownModeLetterPrintsTheLongUsage) {
   for (const char* mode : {"Q", "x", "", "-N"}) {
-    const auto run = Kestrum({mode, "ROOT\\ANY"});
+    const auto run = RunKestrum({mode, "ROOT\\ANY"});
     EXPECT_EQ(run.output, kLongUsage) << "mode '" << mode << "'";
     EXPECT_EQ(run.status, 1);
   }
@@ -50,7 +43,7 @@ TEST_F(KestrumSingleId, UnknownModeLetterPrintsTheLongUsage) {
 
 TEST_F(KestrumSingleId, LowerCaseWantedIdMatchesUpperCaseDevice) {
   const std::string device = CreateDevice({"ROOT\\KESTRUM_UPPER"});
-  const auto run = Kestrum({"n", "root\\kestrum_upper"});
+  const auto run = RunKestrum({"n", "root\\kestrum_upper"});
   EXPECT_EQ(run.output, "Found! [ROOT\\KESTRUM_UPPER]\n");
   EXPECT_EQ(run.status, 0);
   EXPECT_FALSE(DeviceExists(device));
@@ -59,7 +52,7 @@ TEST_F(KestrumSingleId, LowerCaseWantedIdMatchesUpperCaseDevice) {
 TEST_F(KestrumSingleId, DeviceIdWithLowerCaseLettersNeverMatches) {
   const std::string device = CreateDevice({"Root\\Kestrum_Mixed"});
   for (const char* wanted : {"Root\\Kestrum_Mixed", "ROOT\\KESTRUM_MIXED"}) {
-    const auto run = Kestrum({"N", wanted});
+    const auto run = RunKestrum({"N", wanted});
     EXPECT_EQ(run.output, "");
     EXPECT_EQ(run.status, 0);
   }
@@ -69,7 +62,7 @@ TEST_F(KestrumSingleId, DeviceIdWithLowerCaseLettersNeverMatches) {
 TEST_F(KestrumSingleId, MatchOnSecondIdRemovesTheDeviceOnce) {
   const std::string device = CreateDevice(
       {"ROOT\\KESTRUM_FIRST", "ROOT\\KESTRUM_SECOND", "ROOT\\KESTRUM_SECOND"});
-  const auto run = Kestrum({"N", "ROOT\\KESTRUM_SECOND"});
+  const auto run = RunKestrum({"N", "ROOT\\KESTRUM_SECOND"});
   EXPECT_EQ(run.output, "Found! [ROOT\\KESTRUM_SECOND]\n");
   EXPECT_EQ(run.status, 0);
   EXPECT_FALSE(DeviceExists(device));
@@ -81,7 +74,7 @@ TEST_F(KestrumSingleId, EveryMatchingDeviceIsRemovedAndOthersKept) {
   const std::string second =
       CreateDevice({"PCI\\KESTRUM_X", "ROOT\\KESTRUM_MANY"});
   const std::string third = CreateDevice({"ROOT\\KESTRUM_MANY"});
-  const auto run = Kestrum({"N", "ROOT\\KESTRUM_MANY", "ignored", "too"});
+  const auto run = RunKestrum({"N", "ROOT\\KESTRUM_MANY", "ignored", "too"});
   EXPECT_EQ(run.output,
             "Found! [ROOT\\KESTRUM_MANY]\n"
             "Found! [ROOT\\KESTRUM_MANY]\n"
@@ -96,7 +89,7 @@ TEST_F(KestrumSingleId, EveryMatchingDeviceIsRemovedAndOthersKept) {
 TEST_F(KestrumSingleId, DeviceWithoutHardwareIdsIsSkippedSilently) {
   const std::string bare = CreateDevice({});
   const std::string wanted = CreateDevice({"ROOT\\KESTRUM_AFTER_BARE"});
-  const auto run = Kestrum({"N", "ROOT\\KESTRUM_AFTER_BARE"});
+  const auto run = RunKestrum({"N", "ROOT\\KESTRUM_AFTER_BARE"});
   EXPECT_EQ(run.output, "Found! [ROOT\\KESTRUM_AFTER_BARE]\n");
   EXPECT_EQ(run.status, 0);
   EXPECT_TRUE(DeviceExists(bare));
@@ -107,7 +100,7 @@ TEST_F(KestrumSingleId, DeviceNotPresentIsScannedAndRemoved) {
   const std::string device = CreateDevice({"ROOT\\KESTRUM_PHANTOM"});
   harness::MakeNotPresent(device);
   ASSERT_TRUE(DeviceExists(device));
-  const auto run = Kestrum({"N", "ROOT\\KESTRUM_PHANTOM"});
+  const auto run = RunKestrum({"N", "ROOT\\KESTRUM_PHANTOM"});
   EXPECT_EQ(run.output, "Found! [ROOT\\KESTRUM_PHANTOM]\n");
   EXPECT_EQ(run.status, 0);
   EXPECT_FALSE(DeviceExists(device));
@@ -115,7 +108,7 @@ TEST_F(KestrumSingleId, DeviceNotPresentIsScannedAndRemoved) {
 
 TEST_F(KestrumSingleId, NoMatchingDeviceIsACompletedScan) {
   const std::string device = CreateDevice({"ROOT\\KESTRUM_KEPT"});
-  const auto run = Kestrum({"N", "ROOT\\KESTRUM_NOWHERE"});
+  const auto run = RunKestrum({"N", "ROOT\\KESTRUM_NOWHERE"});
   EXPECT_EQ(run.output, "");
   EXPECT_EQ(run.status, 0);
   EXPECT_TRUE(DeviceExists(device));
@@ -125,14 +118,14 @@ TEST_F(KestrumSingleId, NoMatchingDeviceIsACompletedScan) {
 // ROOT\WINE\WINEBUS value has such junk).
 TEST_F(KestrumSingleId, BytesAfterTheListEndAreNotIds) {
   using namespace std::string_literals;
-  const std::string device =
-      harness::CreateDeviceWithRawIds("ROOT\\KESTRUM_J\0\0ROOT\\KESTRUM_JUNK\0\0"s);
-  auto run = Kestrum({"N", "ROOT\\KESTRUM_JUNK"});
+  const std::string device = harness::CreateDeviceWithRawIds(
+      "ROOT\\KESTRUM_J\0\0ROOT\\KESTRUM_JUNK\0\0"s);
+  auto run = RunKestrum({"N", "ROOT\\KESTRUM_JUNK"});
   EXPECT_EQ(run.output, "");
   EXPECT_EQ(run.status, 0);
   EXPECT_TRUE(DeviceExists(device));
 
-  run = Kestrum({"N", "ROOT\\KESTRUM_J"});
+  run = RunKestrum({"N", "ROOT\\KESTRUM_J"});
   EXPECT_EQ(run.output, "Found! [ROOT\\KESTRUM_J]\n");
   EXPECT_FALSE(DeviceExists(device));
 }

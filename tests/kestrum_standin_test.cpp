@@ -19,7 +19,7 @@ class KestrumDriverFolders : public ToolTest {
   harness::ToolRun RemoveWithFiles(const std::string& id,
                                    const char* file = __builtin_FILE(),
                                    int line = __builtin_LINE()) {
-    return Run(harness::KestrumPath(), {"Y", id}, {}, file, line);
+    return RunKestrum({"Y", id}, file, line);
   }
 };
 
@@ -31,7 +31,8 @@ TEST_F(KestrumDriverFolders, DriversInTwoFoldersAreAllDeleted) {
   harness::WriteFile(other / "second.inf",
                      harness::DriverInf({"ROOT\\KESTRUM_TWO_FOLDERS"}));
   harness::WriteFile(other / "second.pnf", "pnf");
-  const std::string device = harness::CreateDevice({"ROOT\\KESTRUM_TWO_FOLDERS"});
+  const std::string device =
+      harness::CreateDevice({"ROOT\\KESTRUM_TWO_FOLDERS"});
 
   const auto run = RemoveWithFiles("ROOT\\KESTRUM_TWO_FOLDERS");
 
@@ -84,16 +85,21 @@ TEST_F(KestrumDriverFolders, LongestInfPathKeepsItsPnfPath) {
   fs::create_directories(folder);
   // C:\ + 240 + \ + 15 = 259 characters, the most MAX_PATH holds.
   const std::string name(15, 'n');
-  harness::WriteFile(folder / name, harness::DriverInf({"ROOT\\KESTRUM_LONGEST"}));
+  harness::WriteFile(folder / name,
+                     harness::DriverInf({"ROOT\\KESTRUM_LONGEST"}));
   harness::CreateDevice({"ROOT\\KESTRUM_LONGEST"});
 
   const auto run = RemoveWithFiles("ROOT\\KESTRUM_LONGEST");
 
   const std::string inf = windows_folder + "\\" + name;
   ASSERT_EQ(inf.size(), 259u);
-  EXPECT_EQ(run.output, "Found! [ROOT\\KESTRUM_LONGEST]\n"
-                        "Deleted INF file: " + inf + "\n"
-                        "Deleted PNF file: " + inf + ".pnf\n");
+  EXPECT_EQ(run.output,
+            "Found! [ROOT\\KESTRUM_LONGEST]\n"
+            "Deleted INF file: " +
+                inf +
+                "\n"
+                "Deleted PNF file: " +
+                inf + ".pnf\n");
   EXPECT_EQ(run.status, 0);
 }
 
@@ -105,12 +111,12 @@ TEST_F(KestrumMalformedIds, UnterminatedLastStringIsNeverRead) {
   using namespace std::string_literals;
   const std::string device =
       harness::CreateDeviceWithRawIds("ROOT\\KESTRUM_U\0ROOT\\KESTRUM_TAIL"s);
-  auto run = Run(harness::KestrumPath(), {"N", "ROOT\\KESTRUM_TAIL"});
+  auto run = RunKestrum({"N", "ROOT\\KESTRUM_TAIL"});
   EXPECT_EQ(run.output, "");
   EXPECT_EQ(run.status, 0);
   EXPECT_TRUE(harness::DeviceExists(device));
 
-  run = Run(harness::KestrumPath(), {"N", "ROOT\\KESTRUM_U"});
+  run = RunKestrum({"N", "ROOT\\KESTRUM_U"});
   EXPECT_EQ(run.output, "Found! [ROOT\\KESTRUM_U]\n");
   EXPECT_FALSE(harness::DeviceExists(device));
 }

@@ -78,12 +78,14 @@ TEST_F(Machine, FreshMachineIsAFreshWinePrefix) {
   EXPECT_EQ(ids, (std::vector<std::string>{
                      "DISPLAY\\DEFAULT_MONITOR\\0000&0000",
                      "HID\\VID_845E&PID_0001\\0&0000&0&0",
+                     "HID\\VID_845E&PID_0002\\0&0000&0&0",
                      "PCI\\VEN_0000&DEV_0000&SUBSYS_00000000&REV_00\\00000000",
                      "ROOT\\WINE\\WINEBUS",
                      "ROOT\\WINE\\WINEUSB",
                      "WINEBUS\\VID_845E&PID_0001\\0&0000&0&0",
+                     "WINEBUS\\VID_845E&PID_0002\\0&0000&0&0",
                  }));
-  const standin::Device& winebus = state.devices[3];
+  const standin::Device& winebus = state.devices[4];
   EXPECT_EQ(winebus.class_name, "System");
   EXPECT_EQ(winebus.class_guid.Data1, 0x4d36e97du);
   EXPECT_EQ(winebus.class_guid.Data4[7], 0x18);
@@ -109,11 +111,11 @@ TEST_F(Machine, SavedStateIsWhatTheNextLoadSees) {
 
   const standin::MachineState loaded = standin::LoadMachine();
   ASSERT_EQ(loaded.devices.size(), state.devices.size());
-  const standin::Device& absent = loaded.devices[6];
+  const standin::Device& absent = loaded.devices.end()[-2];
   EXPECT_EQ(absent.instance_id, "ROOT\\SYSTEM\\0000");
   EXPECT_FALSE(absent.hardware_ids.has_value());
   EXPECT_FALSE(absent.present);
-  EXPECT_EQ(loaded.devices[7].hardware_ids, "BIN\xff\x80\0\0\x01"s);
+  EXPECT_EQ(loaded.devices.back().hardware_ids, "BIN\xff\x80\0\0\x01"s);
   EXPECT_EQ(loaded.driver_folders, state.driver_folders);
   // Nothing of the write is left beside the state file.
   std::vector<std::string> files;
@@ -132,9 +134,9 @@ TEST_F(Machine, CorruptStateIsReported) {
 
 TEST_F(Machine, SetDevicePresent) {
   EXPECT_TRUE(standin::testing::SetDevicePresent("root\\wine\\winebus", false));
-  EXPECT_FALSE(standin::LoadMachine().devices[3].present);
+  EXPECT_FALSE(standin::LoadMachine().devices[4].present);
   EXPECT_TRUE(standin::testing::SetDevicePresent("ROOT\\WINE\\WINEBUS", true));
-  EXPECT_TRUE(standin::LoadMachine().devices[3].present);
+  EXPECT_TRUE(standin::LoadMachine().devices[4].present);
   EXPECT_FALSE(standin::testing::SetDevicePresent("ROOT\\SYSTEM\\9999", false));
 }
 

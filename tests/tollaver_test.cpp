@@ -27,12 +27,6 @@ std::string ReadFile(const fs::path& file) {
 
 class Tollaver : public ToolTest {
  protected:
-  harness::ToolRun Tool(const std::vector<std::string>& args,
-                        const char* file = __builtin_FILE(),
-                        int line = __builtin_LINE()) {
-    return Run(harness::TollaverPath(), args, {}, file, line);
-  }
-
   // The files of C:\windows\inf holding exactly these bytes.
   std::vector<fs::path> CopiesOf(const std::string& bytes) const {
     std::vector<fs::path> copies;
@@ -48,14 +42,14 @@ class Tollaver : public ToolTest {
 TEST_F(Tollaver, WrongArgumentCountIsIllegal) {
   for (const auto& args :
        std::vector<std::vector<std::string>>{{}, {"a.inf", "b.inf"}}) {
-    const auto run = Tool(args);
+    const auto run = RunTollaver(args);
     EXPECT_EQ(run.output, kIllegal);
     EXPECT_EQ(run.status, -1);
   }
 }
 
 TEST_F(Tollaver, MissingFileIsReportedBeforeTheService) {
-  const auto run = Tool({"absent.inf"});
+  const auto run = RunTollaver({"absent.inf"});
   EXPECT_EQ(run.output, kNoFile);
   EXPECT_EQ(run.status, -1);
 }
@@ -65,7 +59,7 @@ TEST_F(Tollaver, ValidInfIsPreInstalledSilently) {
   harness::WriteFile(work_dir() / "tollaver.inf", inf);
   ASSERT_TRUE(CopiesOf(inf).empty());
 
-  const auto run = Tool({"tollaver.inf"});
+  const auto run = RunTollaver({"tollaver.inf"});
 
   EXPECT_EQ(run.output, "");
   EXPECT_EQ(run.status, 0);
@@ -75,25 +69,29 @@ TEST_F(Tollaver, ValidInfIsPreInstalledSilently) {
   EXPECT_TRUE(fs::exists(work_dir() / "tollaver.inf"));
 
   // The same file again reuses the copy.
-  EXPECT_EQ(Tool({"tollaver.inf"}).status, 0);
+  EXPECT_EQ(RunTollaver({"tollaver.inf"}).status, 0);
   EXPECT_EQ(CopiesOf(inf).size(), 1u);
 }
 
 TEST_F(Tollaver, PreInstalledInfServesAsCompatibleDriver) {
   const std::string inf = harness::DriverInf({"ROOT\\TOLLAVER_SERVED"});
   harness::WriteFile(work_dir() / "served.inf", inf);
-  ASSERT_EQ(Tool({"served.inf"}).status, 0);
+  ASSERT_EQ(RunTollaver({"served.inf"}).status, 0);
   const auto copies = CopiesOf(inf);
   ASSERT_EQ(copies.size(), 1u);
   const std::string device = harness::CreateDevice({"ROOT\\TOLLAVER_SERVED"});
 
-  const auto run = Run(harness::KestrumPath(), {"Y", "ROOT\\TOLLAVER_SERVED"});
+  const auto run = RunKestrum({"Y", "ROOT\\TOLLAVER_SERVED"});
 
   const std::string copy = copies[0].filename().string();
   const std::string stem = copies[0].stem().string();
-  EXPECT_EQ(run.output, "Found! [ROOT\\TOLLAVER_SERVED]\n"
-                        "Deleted INF file: C:/windows/inf\\" + copy + "\n"
-                        "Deleted PNF file: C:/windows/inf\\" + stem + ".pnf\n");
+  EXPECT_EQ(run.output,
+            "Found! [ROOT\\TOLLAVER_SERVED]\n"
+            "Deleted INF file: C:/windows/inf\\" +
+                copy +
+                "\n"
+                "Deleted PNF file: C:/windows/inf\\" +
+                stem + ".pnf\n");
   EXPECT_EQ(run.status, 0);
   EXPECT_FALSE(fs::exists(copies[0]));
   EXPECT_FALSE(harness::DeviceExists(device));
@@ -107,7 +105,7 @@ TEST_F(Tollaver, InfTheServiceRefusesIsReported) {
   };
   for (const auto& [what, text] : refused) {
     harness::WriteFile(work_dir() / "refused.inf", text);
-    const auto run = Tool({"refused.inf"});
+    const auto run = RunTollaver({"refused.inf"});
     EXPECT_EQ(run.output, kRefused) << what;
     EXPECT_EQ(run.status, -1) << what;
   }
@@ -118,15 +116,15 @@ TEST_F(Tollaver, WildcardsPassTheFileTestButNotTheService) {
   harness::WriteFile(work_dir() / "wild.inf",
                      harness::DriverInf({"ROOT\\TOLLAVER_WILD"}));
   for (const char* pattern : {"*.inf", "wil?.inf"}) {
-    const auto run = Tool({pattern});
+    const auto run = RunTollaver({pattern});
     EXPECT_EQ(run.output, kRefused) << pattern;
     EXPECT_EQ(run.status, -1) << pattern;
   }
-  EXPECT_EQ(Tool({"*.none"}).output, kNoFile);
+  EXPECT_EQ(RunTollaver({"*.none"}).output, kNoFile);
 }
 
 TEST_F(Tollaver, OverLongJoinedPathIsRefused) {
-  const auto run = Tool({std::string(300, 't') + ".inf"});
+  const auto run = RunTollaver({std::string(300, 't') + ".inf"});
   EXPECT_EQ(run.output, kTooLong);
   EXPECT_EQ(run.status, -1);
 }

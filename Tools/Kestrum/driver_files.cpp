@@ -47,11 +47,11 @@ bool DeleteDriverNodeINF(HDEVINFO set, SP_DEVINFO_DATA* device) {
   // List drivers marked as excluded from selection too.
   params.FlagsEx |= DI_FLAGSEX_ALLOWEXCLUDEDDRVS;
   if (!SetupDiSetDeviceInstallParamsA(set, device, &params)) return false;
-  if (!SetupDiBuildDriverInfoList(set, device, SPDIT_COMPATDRIVER)) return false;
+  if (!SetupDiBuildDriverInfoList(set, device, SPDIT_COMPATDRIVER))
+    return false;
 
-  for (DWORD index = 0;
-       SetupDiEnumDriverInfoA(set, device, SPDIT_COMPATDRIVER, index,
-                              (PSP_DRVINFO_DATA_A)&driver);
+  for (DWORD index = 0; SetupDiEnumDriverInfoA(
+           set, device, SPDIT_COMPATDRIVER, index, (PSP_DRVINFO_DATA_A)&driver);
        ++index) {
     found = true;
     detail.cbSize = sizeof detail;

@@ -10,8 +10,9 @@ const int kMaxListEntries = 12;
 const int kListIdSize = 256;
 
 // Run state: written while the command line is read, only read afterwards.
-extern int nRemoveFile;  // -1 unset, 0 remove only (N), 1 files too (Y), 2 list (F)
-extern int bAccessINI;   // 1 in list mode: compare with the removal list
+extern int
+    nRemoveFile;  // -1 unset, 0 remove only (N), 1 files too (Y), 2 list (F)
+extern int bAccessINI;  // 1 in list mode: compare with the removal list
 extern char bDevID[kMaxListEntries][kListIdSize];  // upper-cased list IDs
 extern int bRemoveINF[kMaxListEntries];  // 1: delete that entry's driver files
 extern DWORD dwDevIDNum;                 // filled list entries

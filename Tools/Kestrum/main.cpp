@@ -58,9 +58,9 @@ static bool RemoveMatchedDevice(HDEVINFO set, SP_DEVINFO_DATA* device,
 // Walks the device's hardware-ID list (size bytes) and removes the device for
 // each match. Sets *matched when any ID matched and *removed when a removal
 // succeeded.
-static void HandleDevice(HDEVINFO set, SP_DEVINFO_DATA* device,
-                         const char* ids, DWORD size, const char* wanted_id,
-                         bool* matched, bool* removed) {
+static void HandleDevice(HDEVINFO set, SP_DEVINFO_DATA* device, const char* ids,
+                         DWORD size, const char* wanted_id, bool* matched,
+                         bool* removed) {
   DWORD offset = 0;
   const char* id;
   while ((id = NextHardwareId(ids, size, &offset)) != 0) {
@@ -156,5 +156,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   _strupr(wanted_id);
-  return ScanDevices(wanted_id);
+  int status = ScanDevices(wanted_id);
+  free(wanted_id);
+  return status;
 }

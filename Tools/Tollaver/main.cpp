@@ -18,8 +18,7 @@ int main(int argc, char** argv) {
     printf("Failure getting pathname!!!\n");
     return -1;
   }
-  if (length > MAX_PATH ||
-      !JoinPath(szInfPath, MAX_PATH, szCurDir, argv[1])) {
+  if (length > MAX_PATH || !JoinPath(szInfPath, MAX_PATH, szCurDir, argv[1])) {
     printf("Pathname is too long!!!\n");
     return -1;
   }

@@ -6,10 +6,11 @@
 #define TOOLS_PLATFORM_PLATFORM_H_
 
 #ifdef _WIN32
-#include <windows.h>
 #include <setupapi.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
+#include <windows.h>
 #else
 #include <standin/win32_api.h>
 #endif

@@ -24,6 +24,18 @@ class ToolTest : public ::testing::Test {
                        const char* file = __builtin_FILE(),
                        int line = __builtin_LINE());
 
+  /// Runs Kestrum or Tollaver in the working directory.
+  harness::ToolRun RunKestrum(const std::vector<std::string>& args,
+                              const char* file = __builtin_FILE(),
+                              int line = __builtin_LINE()) {
+    return Run(harness::KestrumPath(), args, {}, file, line);
+  }
+  harness::ToolRun RunTollaver(const std::vector<std::string>& args,
+                               const char* file = __builtin_FILE(),
+                               int line = __builtin_LINE()) {
+    return Run(harness::TollaverPath(), args, {}, file, line);
+  }
+
   /// The tool's current directory, fresh for each test.
   const std::filesystem::path& work_dir() const { return work_->path(); }
 

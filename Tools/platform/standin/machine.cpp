@@ -57,6 +57,9 @@ MachineState FreshState() {
       {"HID\\VID_845E&PID_0001\\0&0000&0&0", "HIDClass", kHidClass,
        "HID\\VID_845E&PID_0001\\0&0000&0&0\0HID\\VID_845E&PID_0001\0HID\0\0"s,
        true},
+      {"HID\\VID_845E&PID_0002\\0&0000&0&0", "HIDClass", kHidClass,
+       "HID\\VID_845E&PID_0002\\0&0000&0&0\0HID\\VID_845E&PID_0002\0HID\0\0"s,
+       true},
       {"PCI\\VEN_0000&DEV_0000&SUBSYS_00000000&REV_00\\00000000", "Display",
        kDisplayClass, "PCI\\VEN_0000&DEV_0000&SUBSYS_00000000&REV_00\0\0"s,
        true},
@@ -66,6 +69,8 @@ MachineState FreshState() {
        "root\\wineusb\0\0C:\\windows\\inf"s, true},
       {"WINEBUS\\VID_845E&PID_0001\\0&0000&0&0", "HIDClass", kHidClass,
        "WINEBUS\\VID_845E&PID_0001\0\0"s, true},
+      {"WINEBUS\\VID_845E&PID_0002\\0&0000&0&0", "HIDClass", kHidClass,
+       "WINEBUS\\VID_845E&PID_0002\0\0"s, true},
   };
   state.driver_folders = {"C:\\windows\\inf", "C:\\windows\\inf\\other"};
   return state;

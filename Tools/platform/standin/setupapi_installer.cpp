@@ -5,8 +5,10 @@
 #include <standin/win32_api.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
+#include "ascii.h"
 #include "device_set.h"
 #include "instrument.h"
 #include "machine.h"
@@ -20,11 +22,14 @@ BOOL RemoveDevice(DeviceRecord* record) {
     return FALSE;
   }
   MachineState machine = LoadMachine();
-  const Device* stored = FindMachineDevice(&machine, record->instance_id);
+  const auto gone = std::remove_if(
+      machine.devices.begin(), machine.devices.end(),
+      [&](const Device& device) {
+        return EqualIgnoringCase(device.instance_id, record->instance_id);
+      });
   // A device another set or process removed first is gone all the same.
-  if (stored != nullptr) {
-    machine.devices.erase(machine.devices.begin() +
-                          (stored - machine.devices.data()));
+  if (gone != machine.devices.end()) {
+    machine.devices.erase(gone, machine.devices.end());
     SaveMachine(machine);
   }
   record->removed = true;
