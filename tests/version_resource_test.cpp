@@ -24,8 +24,7 @@ VersionInfo ReadVersionInfo(const std::filesystem::path& exe) {
   EXPECT_NE(size, 0u) << path << ": no version resource";
   std::vector<char> data(size);
   VersionInfo info;
-  if (size == 0 ||
-      !GetFileVersionInfoA(path.c_str(), 0, size, data.data())) {
+  if (size == 0 || !GetFileVersionInfoA(path.c_str(), 0, size, data.data())) {
     ADD_FAILURE() << "GetFileVersionInfoA " << path;
     return info;
   }

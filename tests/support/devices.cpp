@@ -12,7 +12,10 @@ namespace {
 
 // The System device class.
 constexpr GUID kSystemClass = {
-    0x4d36e97d, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
+    0x4d36e97d,
+    0xe325,
+    0x11ce,
+    {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
 
 struct DeviceSetCloser {
   void operator()(void* set) const {
@@ -67,9 +70,9 @@ std::vector<std::string> HardwareIds(HDEVINFO set, SP_DEVINFO_DATA* device) {
     return {};
   }
   std::string bytes(required, '\0');
-  if (!SetupDiGetDeviceRegistryPropertyA(
-          set, device, SPDRP_HARDWAREID, nullptr,
-          reinterpret_cast<BYTE*>(bytes.data()), required, nullptr)) {
+  if (!SetupDiGetDeviceRegistryPropertyA(set, device, SPDRP_HARDWAREID, nullptr,
+                                         reinterpret_cast<BYTE*>(bytes.data()),
+                                         required, nullptr)) {
     ADD_FAILURE() << "SetupDiGetDeviceRegistryPropertyA: " << GetLastError();
     return {};
   }
@@ -129,8 +132,8 @@ std::vector<DeviceInfo> ListDevices() {
   device.cbSize = sizeof device;
   for (DWORD index = 0; SetupDiEnumDeviceInfo(set.get(), index, &device);
        ++index) {
-    devices.push_back({InstanceId(set.get(), &device),
-                       HardwareIds(set.get(), &device)});
+    devices.push_back(
+        {InstanceId(set.get(), &device), HardwareIds(set.get(), &device)});
   }
   return devices;
 }

@@ -18,9 +18,8 @@ namespace harness {
 namespace {
 
 // Child side of the fork: only async-signal-safe calls until exec.
-[[noreturn]] void ExecTool(const std::filesystem::path& tool,
-                           char* const* argv, const RunOptions& options,
-                           int output_fd) {
+[[noreturn]] void ExecTool(const std::filesystem::path& tool, char* const* argv,
+                           const RunOptions& options, int output_fd) {
   dup2(output_fd, STDOUT_FILENO);
   close(output_fd);
   if (!options.cwd.empty() && chdir(options.cwd.c_str()) != 0) _exit(127);
@@ -46,12 +45,12 @@ std::filesystem::path HostPath(std::string_view windows_path) {
 }
 
 ToolRun RunTool(const std::filesystem::path& tool,
-                const std::vector<std::string>& args,
-                const RunOptions& options, const char* file, int line) {
+                const std::vector<std::string>& args, const RunOptions& options,
+                const char* file, int line) {
   ToolRun run{-1, ""};
   if (access(tool.c_str(), X_OK) != 0) {
-    ADD_FAILURE_AT(file, line) << "cannot start " << tool << ": "
-                               << std::strerror(errno);
+    ADD_FAILURE_AT(file, line)
+        << "cannot start " << tool << ": " << std::strerror(errno);
     return run;
   }
   std::vector<std::string> words{tool.filename().string()};
@@ -93,8 +92,8 @@ ToolRun RunTool(const std::filesystem::path& tool,
   if (WIFEXITED(wait_status)) {
     run.status = static_cast<signed char>(WEXITSTATUS(wait_status));
   } else {
-    ADD_FAILURE_AT(file, line) << tool << " ended by signal "
-                               << WTERMSIG(wait_status);
+    ADD_FAILURE_AT(file, line)
+        << tool << " ended by signal " << WTERMSIG(wait_status);
   }
   return run;
 }
