@@ -6,6 +6,7 @@
 #define TOOLS_PLATFORM_PLATFORM_H_
 
 #ifdef _WIN32
+// setupapi.h needs windows.h first.
 #include <setupapi.h>
 #include <stdio.h>
 #include <stdlib.h>

@@ -1,0 +1,132 @@
+// The launch helper every tool test relies on: what the started program
+// receives (arguments, directory, environment) and what comes back (output,
+// status), the same on both platforms.
+#include <gtest/gtest-spi.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/harness.h"
+#include "support/platform_paths.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path EchoArgs() { return harness::ExecutablePath(ECHO_ARGS_EXE); }
+
+// The lines of the output up to (not including) the "cwd=" line.
+std::vector<std::string> Arguments(const std::string& output) {
+  std::vector<std::string> arguments;
+  std::size_t start = 0;
+  while (output.compare(start, 4, "cwd=") != 0) {
+    const std::size_t end = output.find('\n', start);
+    if (end == std::string::npos) break;
+    const std::string line = output.substr(start, end - start);
+    arguments.push_back(line.substr(1, line.size() - 2));
+    start = end + 1;
+  }
+  return arguments;
+}
+
+// The value of the "<key>=" line of the output.
+std::string Field(const std::string& output, const std::string& key) {
+  const std::string lines = "\n" + output;
+  const std::size_t start = lines.find("\n" + key + "=");
+  if (start == std::string::npos) return "(missing)";
+  const std::size_t value = start + key.size() + 2;
+  return lines.substr(value, lines.find('\n', value) - value);
+}
+
+// Whether the program's "cwd=" line names this directory.
+::testing::AssertionResult RanIn(const std::string& output,
+                                 const fs::path& dir) {
+  const fs::path cwd = Field(output, "cwd");
+  std::error_code error;
+  if (fs::equivalent(cwd, dir, error)) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "ran in " << cwd << ", not " << dir;
+}
+
+TEST(RunTool, ArgumentsArriveUnchanged) {
+  // Blanks, quotes and backslashes: what the Windows command line must quote
+  // and escape for MSVCRT to split it back.
+  const std::vector<std::string> args = {
+      "plain",          "two words",     "",
+      "tab\there",      "quote\"inside", "\"",
+      "trailing\\",     "dir with\\",    "back\\\\slash\\\"quote",
+      "C:\\a b\\c.inf", "ends\\\\",      "\\\\server\\share"};
+  const harness::ToolRun run = harness::RunTool(EchoArgs(), args);
+  EXPECT_EQ(Arguments(run.output), args);
+  EXPECT_EQ(run.status, 0);
+}
+
+TEST(RunTool, StatusIsTheLowByteAsASignedNumber) {
+  for (const auto& [code, status] : std::vector<std::pair<int, int>>{
+           {0, 0}, {3, 3}, {-1, -1}, {255, -1}, {-2, -2}, {256, 0}, {257, 1}}) {
+    harness::RunOptions options;
+    options.environment = {"HARNESS_EXIT=" + std::to_string(code)};
+    EXPECT_EQ(harness::RunTool(EchoArgs(), {}, options).status, status)
+        << "exit code " << code;
+  }
+}
+
+TEST(RunTool, RunsInTheGivenDirectoryWithAddedVariables) {
+  const harness::TempDir dir;
+  harness::RunOptions options;
+  options.cwd = dir.path();
+  // A later entry of the same name wins.
+  options.environment = {"HARNESS_PROBE=first", "HARNESS_PROBE=second value"};
+  const harness::ToolRun run = harness::RunTool(EchoArgs(), {"x"}, options);
+  EXPECT_TRUE(RanIn(run.output, dir.path()));
+  EXPECT_EQ(Field(run.output, "probe"), "second value");
+
+  // No options: the test's own directory, and nothing added.
+  const harness::ToolRun plain = harness::RunTool(EchoArgs(), {});
+  EXPECT_TRUE(RanIn(plain.output, fs::current_path()));
+  EXPECT_EQ(Field(plain.output, "probe"), "(unset)");
+}
+
+TEST(RunTool, OutputComesBackWholeWithLineEndsFolded) {
+  // Far more than a pipe holds: the helper must read while the program runs.
+  constexpr int kLines = 2000;
+  harness::RunOptions options;
+  options.environment = {"HARNESS_LINES=" + std::to_string(kLines)};
+  const harness::ToolRun run = harness::RunTool(EchoArgs(), {}, options);
+  const std::string line = std::string(99, 'x') + "\n";
+  const std::size_t first = run.output.find(line);
+  ASSERT_NE(first, std::string::npos);
+  // A "\r" before the "\n" stays: only the text mode's own "\r" goes.
+  EXPECT_EQ(run.output.substr(first), [&] {
+    std::string expected;
+    for (int i = 0; i < kLines; ++i) expected += line;
+    return expected + "cr\r\n";
+  }());
+  EXPECT_EQ(run.status, 0);
+}
+
+TEST(RunTool, ProgramThatCannotStartFailsTheTest) {
+  static harness::ToolRun run;
+  EXPECT_NONFATAL_FAILURE(
+      run = harness::RunTool(EchoArgs().parent_path() / "no-such-program.exe",
+                             {"x"}),
+      "cannot start");
+  EXPECT_EQ(run.status, -1);
+  EXPECT_EQ(run.output, "");
+}
+
+harness::ToolRun RunCrashing() {
+  harness::RunOptions options;
+  options.environment = {"HARNESS_CRASH=1"};
+  return harness::RunTool(EchoArgs(), {}, options);
+}
+
+TEST(RunTool, CrashFailsTheTest) {
+  static harness::ToolRun run;
+  EXPECT_NONFATAL_FAILURE(run = RunCrashing(), "ended by");
+  EXPECT_EQ(run.status, -1);
+}
+
+}  // namespace

@@ -1,0 +1,85 @@
+// Makes devices on the machine it runs on (the demo's Wine prefix), as
+// plugging in hardware would, and lists them.
+//
+//   make_devices ID[,ID...]...  one System device per argument, with these
+//                               hardware IDs (commas separate them, as on an
+//                               INF model line, so no ID holds one)
+//   make_devices --list         the devices made this way, with their IDs
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "support/devices.h"
+
+namespace {
+
+std::vector<std::string> SplitIds(const std::string& text) {
+  std::vector<std::string> ids;
+  std::istringstream in(text);
+  for (std::string id; std::getline(in, id, ',');) {
+    if (!id.empty()) ids.push_back(id);
+  }
+  return ids;
+}
+
+std::string JoinIds(const std::vector<std::string>& ids) {
+  std::string joined;
+  for (const std::string& id : ids) {
+    joined += (joined.empty() ? "" : ", ") + id;
+  }
+  return joined.empty() ? "(no hardware IDs)" : joined;
+}
+
+// Devices made by CreateDevice: ROOT\SYSTEM\000N.
+bool IsMadeHere(const harness::DeviceInfo& device) {
+  constexpr std::string_view kMadeHere = "ROOT\\SYSTEM\\";
+  const std::string_view id = device.instance_id;
+  return id.size() >= kMadeHere.size() &&
+         std::equal(kMadeHere.begin(), kMadeHere.end(), id.begin(),
+                    [](unsigned char a, unsigned char b) {
+                      return std::toupper(a) == std::toupper(b);
+                    });
+}
+
+int List() {
+  std::vector<harness::DeviceInfo> devices = harness::ListDevices();
+  devices.erase(std::remove_if(devices.begin(), devices.end(),
+                               [](const auto& d) { return !IsMadeHere(d); }),
+                devices.end());
+  if (devices.empty()) std::printf("  (none)\n");
+  for (const harness::DeviceInfo& device : devices) {
+    std::printf("  %s  %s\n", device.instance_id.c_str(),
+                JoinIds(device.hardware_ids).c_str());
+  }
+  return 0;
+}
+
+int Make(const std::vector<std::string>& devices) {
+  for (const std::string& ids : devices) {
+    const std::string instance_id = harness::CreateDevice(SplitIds(ids));
+    if (instance_id.empty()) {
+      std::fprintf(stderr, "make_devices: cannot make a device for %s\n",
+                   ids.c_str());
+      return 1;
+    }
+    std::printf("  %s  %s\n", instance_id.c_str(),
+                JoinIds(SplitIds(ids)).c_str());
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() == 1 && args[0] == "--list") return List();
+  if (args.empty() || args[0].rfind("--", 0) == 0) {
+    std::fprintf(stderr, "usage: make_devices ID[,ID...]... | --list\n");
+    return 2;
+  }
+  return Make(args);
+}
