@@ -6,12 +6,13 @@
 #define TOOLS_PLATFORM_PLATFORM_H_
 
 #ifdef _WIN32
-// setupapi.h needs windows.h first.
+// clang-format off: setupapi.h needs windows.h first.
+#include <windows.h>
 #include <setupapi.h>
+// clang-format on
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <windows.h>
 #else
 #include <standin/win32_api.h>
 #endif
