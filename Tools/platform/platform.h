@@ -6,7 +6,8 @@
 #define TOOLS_PLATFORM_PLATFORM_H_
 
 #ifdef _WIN32
-// clang-format off: setupapi.h needs windows.h first.
+// setupapi.h needs windows.h first.
+// clang-format off
 #include <windows.h>
 #include <setupapi.h>
 // clang-format on
