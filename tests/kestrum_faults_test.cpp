@@ -195,6 +195,28 @@ TEST_F(KestrumFaults, DriverEnumerationFailingWithAnotherCode) {
   ExpectNothingLeaked(traced);
 }
 
+// Whatever a deletion did, both lines are printed and the driver counts as
+// found: no report follows.
+TEST_F(KestrumFaults, FileThatCannotBeDeletedIsNotReported) {
+  harness::WriteFile(InfDir() / "kestrum_locked.inf",
+                     harness::DriverInf({"ROOT\\KESTRUM_LOCKED"}));
+  harness::WriteFile(InfDir() / "kestrum_locked.pnf", "pnf");
+  const std::string device = CreateDevice({"ROOT\\KESTRUM_LOCKED"});
+
+  const auto traced = TraceKestrum({"Y", "ROOT\\KESTRUM_LOCKED"},
+                                   {{"DeleteFileA", 0, kAccessDenied}});
+
+  EXPECT_EQ(traced.run.output,
+            "Found! [ROOT\\KESTRUM_LOCKED]\n"
+            "Deleted INF file: C:/windows/inf\\kestrum_locked.inf\n"
+            "Deleted PNF file: C:/windows/inf\\kestrum_locked.pnf\n");
+  EXPECT_EQ(traced.run.status, 0);
+  EXPECT_EQ(traced.Calls("DeleteFileA").size(), 2u);
+  EXPECT_TRUE(std::filesystem::exists(InfDir() / "kestrum_locked.inf"));
+  EXPECT_TRUE(std::filesystem::exists(InfDir() / "kestrum_locked.pnf"));
+  EXPECT_FALSE(DeviceExists(device));
+}
+
 TEST_F(KestrumFaults, DriverCallsPassTheRecordsTheServiceExpects) {
   harness::WriteFile(InfDir() / "kestrum_r.inf",
                      harness::DriverInf({"ROOT\\KESTRUM_RECORDS"}));
