@@ -15,9 +15,13 @@ using harness::CreateDevice;
 using harness::DeviceExists;
 using harness::DriverInf;
 
-// How the compatible-driver search names a file of C:\windows\inf.
-std::string InfPath(const std::string& name) {
-  return "C:/windows/inf\\" + name;
+// The two lines Kestrum prints for a driver whose files are inf_name and
+// pnf_name in C:\windows\inf, named as the compatible-driver search names
+// them.
+std::string DeletedLines(const std::string& inf_name,
+                         const std::string& pnf_name) {
+  return "Deleted INF file: C:/windows/inf\\" + inf_name +
+         "\nDeleted PNF file: C:/windows/inf\\" + pnf_name + "\n";
 }
 
 class KestrumDriverFiles : public ToolTest {
@@ -42,19 +46,9 @@ TEST_F(KestrumDriverFiles, TwoCompatibleDriversLoseBothFilesInServiceOrder) {
 
   const auto run = RunKestrum({"Y", "root\\kestrum_two_drivers"});
 
-  EXPECT_EQ(run.output,
-            "Found! [ROOT\\KESTRUM_TWO_DRIVERS]\n"
-            "Deleted INF file: " +
-                InfPath("kestrum_a.inf") +
-                "\n"
-                "Deleted PNF file: " +
-                InfPath("kestrum_a.pnf") +
-                "\n"
-                "Deleted INF file: " +
-                InfPath("kestrum_b.inf") +
-                "\n"
-                "Deleted PNF file: " +
-                InfPath("kestrum_b.pnf") + "\n");
+  EXPECT_EQ(run.output, std::string("Found! [ROOT\\KESTRUM_TWO_DRIVERS]\n") +
+                            DeletedLines("kestrum_a.inf", "kestrum_a.pnf") +
+                            DeletedLines("kestrum_b.inf", "kestrum_b.pnf"));
   EXPECT_EQ(run.status, 0);
   EXPECT_FALSE(DeviceExists(device));
   for (const char* gone :
@@ -73,12 +67,8 @@ TEST_F(KestrumDriverFiles, MissingPnfIsStillReported) {
   const auto run = RunKestrum({"Y", "ROOT\\KESTRUM_NO_PNF"});
 
   EXPECT_EQ(run.output,
-            "Found! [ROOT\\KESTRUM_NO_PNF]\n"
-            "Deleted INF file: " +
-                InfPath("kestrum_nopnf.inf") +
-                "\n"
-                "Deleted PNF file: " +
-                InfPath("kestrum_nopnf.pnf") + "\n");
+            std::string("Found! [ROOT\\KESTRUM_NO_PNF]\n") +
+                DeletedLines("kestrum_nopnf.inf", "kestrum_nopnf.pnf"));
   EXPECT_EQ(run.status, 0);
   EXPECT_FALSE(InInfDir("kestrum_nopnf.inf"));
   EXPECT_FALSE(DeviceExists(device));
@@ -93,13 +83,8 @@ TEST_F(KestrumDriverFiles, FileNameWithoutDotGetsPnfAppended) {
 
   const auto run = RunKestrum({"Y", "ROOT\\KESTRUM_NO_DOT"});
 
-  EXPECT_EQ(run.output,
-            "Found! [ROOT\\KESTRUM_NO_DOT]\n"
-            "Deleted INF file: " +
-                InfPath("kestrumdriver") +
-                "\n"
-                "Deleted PNF file: " +
-                InfPath("kestrumdriver.pnf") + "\n");
+  EXPECT_EQ(run.output, std::string("Found! [ROOT\\KESTRUM_NO_DOT]\n") +
+                            DeletedLines("kestrumdriver", "kestrumdriver.pnf"));
   EXPECT_FALSE(InInfDir("kestrumdriver"));
   EXPECT_FALSE(InInfDir("kestrumdriver.pnf"));
 }
@@ -145,12 +130,8 @@ TEST_F(KestrumDriverFiles, TwoRecordsFromOneInf) {
   const auto run = RunKestrum({"Y", "ROOT\\KESTRUM_TWO_RECORDS"});
 
   const std::string first_record =
-      "Found! [ROOT\\KESTRUM_TWO_RECORDS]\n"
-      "Deleted INF file: " +
-      InfPath("kestrum_twice.inf") +
-      "\n"
-      "Deleted PNF file: " +
-      InfPath("kestrum_twice.pnf") + "\n";
+      std::string("Found! [ROOT\\KESTRUM_TWO_RECORDS]\n") +
+      DeletedLines("kestrum_twice.inf", "kestrum_twice.pnf");
   EXPECT_EQ(
       run.output,
       first_record + "SetupDiEnumDriverInfo FAILURE: File not found.\r\n\n");
