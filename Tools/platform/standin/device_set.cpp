@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <iterator>
 #include <memory>
 #include <utility>
 
@@ -45,35 +43,6 @@ DWORD DevInstOf(const std::string& instance_id) {
   table.dev_insts.emplace(instance_id, number);
   return number;
 }
-
-struct KnownClass {
-  GUID guid;
-  const char* name;
-};
-
-// The classes of the devices a fresh machine has, and those tests create.
-constexpr KnownClass kKnownClasses[] = {
-    {{0x4d36e97d,
-      0xe325,
-      0x11ce,
-      {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}},
-     "System"},
-    {{0x4d36e96e,
-      0xe325,
-      0x11ce,
-      {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}},
-     "Monitor"},
-    {{0x4d36e968,
-      0xe325,
-      0x11ce,
-      {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}},
-     "Display"},
-    {{0x745a17a0,
-      0x74d3,
-      0x11d0,
-      {0xb6, 0xfe, 0x00, 0xa0, 0xc9, 0x0f, 0x57, 0xda}},
-     "HIDClass"},
-};
 
 }  // namespace
 
@@ -193,40 +162,6 @@ bool InstanceIdLess(std::string_view a, std::string_view b) {
     a.remove_prefix(part_a.size() + 1);
     b.remove_prefix(part_b.size() + 1);
   }
-}
-
-Device* FindMachineDevice(MachineState* machine, std::string_view instance_id) {
-  const auto found =
-      std::find_if(machine->devices.begin(), machine->devices.end(),
-                   [&](const Device& device) {
-                     return EqualIgnoringCase(device.instance_id, instance_id);
-                   });
-  return found == machine->devices.end() ? nullptr : &*found;
-}
-
-std::string ClassNameOf(const GUID& class_guid) {
-  const auto found =
-      std::find_if(std::begin(kKnownClasses), std::end(kKnownClasses),
-                   [&](const KnownClass& known) {
-                     return SameGuid(known.guid, class_guid);
-                   });
-  return found == std::end(kKnownClasses) ? "" : found->name;
-}
-
-std::string GuidText(const GUID& guid) {
-  char text[39];
-  std::snprintf(text, sizeof text,
-                "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-                static_cast<unsigned>(guid.Data1), guid.Data2, guid.Data3,
-                guid.Data4[0], guid.Data4[1], guid.Data4[2], guid.Data4[3],
-                guid.Data4[4], guid.Data4[5], guid.Data4[6], guid.Data4[7]);
-  return text;
-}
-
-bool SameGuid(const GUID& a, const GUID& b) {
-  return a.Data1 == b.Data1 && a.Data2 == b.Data2 && a.Data3 == b.Data3 &&
-         std::equal(std::begin(a.Data4), std::end(a.Data4),
-                    std::begin(b.Data4));
 }
 
 }  // namespace standin

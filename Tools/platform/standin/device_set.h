@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "device_class.h"
 #include "driver_search.h"
 #include "machine.h"
 
@@ -81,17 +82,6 @@ DWORD NewDriverKey();
 /// Device instance IDs in enumeration order: component by component, each
 /// ignoring case, as Wine lists its Enum registry keys.
 bool InstanceIdLess(std::string_view a, std::string_view b);
-
-/// The machine's device with this instance ID (ignoring case), or nullptr.
-Device* FindMachineDevice(MachineState* machine, std::string_view instance_id);
-
-/// The class name Windows gives a class GUID; empty for a class it lacks.
-std::string ClassNameOf(const GUID& class_guid);
-
-/// "{4D36E97D-E325-11CE-BFC1-08002BE10318}".
-std::string GuidText(const GUID& guid);
-
-bool SameGuid(const GUID& a, const GUID& b);
 
 /// Trace argument, and "devinfo" handle id, for a set handle.
 std::string SetTraceId(HDEVINFO handle);

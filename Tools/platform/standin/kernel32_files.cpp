@@ -7,6 +7,7 @@
 
 #include "host_files.h"
 #include "instrument.h"
+#include "last_error.h"
 #include "machine.h"
 
 namespace fs = std::filesystem;
@@ -31,28 +32,20 @@ DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer) {
 BOOL DeleteFileA(LPCSTR path) {
   standin::TraceCall("DeleteFileA", {{"path", path != nullptr ? path : ""}});
   if (standin::FaultDue("DeleteFileA")) return FALSE;
-  if (path == nullptr) {
-    SetLastError(ERROR_PATH_NOT_FOUND);
-    return FALSE;
-  }
-  if (standin::HasWildcards(path)) {
-    SetLastError(ERROR_INVALID_NAME);
-    return FALSE;
-  }
+  if (path == nullptr) return standin::Fail(ERROR_PATH_NOT_FOUND);
+  if (standin::HasWildcards(path)) return standin::Fail(ERROR_INVALID_NAME);
   const fs::path file = standin::HostPath(path);
   struct stat info;
   if (file.empty() || ::stat(file.c_str(), &info) != 0) {
-    SetLastError(file.empty() ? ERROR_PATH_NOT_FOUND
-                              : standin::MissingPathError(file));
-    return FALSE;
+    return standin::Fail(file.empty() ? ERROR_PATH_NOT_FOUND
+                                      : standin::MissingPathError(file));
   }
   // A folder cannot be deleted as a file, nor can a read-only file (Wine
   // shows a file nobody may write as read-only).
   const bool read_only = (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
   std::error_code error;
   if (S_ISDIR(info.st_mode) || read_only || !fs::remove(file, error)) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return FALSE;
+    return standin::Fail(ERROR_ACCESS_DENIED);
   }
   return TRUE;
 }

@@ -18,6 +18,9 @@
 #include <stdexcept>
 #include <string>
 
+#include "ascii.h"
+#include "device_class.h"
+
 namespace standin {
 namespace {
 
@@ -25,26 +28,6 @@ using json = nlohmann::ordered_json;
 using namespace std::string_literals;
 
 constexpr char kStateFile[] = "machine.json";
-
-constexpr GUID kSystemClass = {
-    0x4d36e97d,
-    0xe325,
-    0x11ce,
-    {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
-constexpr GUID kMonitorClass = {
-    0x4d36e96e,
-    0xe325,
-    0x11ce,
-    {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
-constexpr GUID kHidClass = {0x745a17a0,
-                            0x74d3,
-                            0x11d0,
-                            {0xb6, 0xfe, 0x00, 0xa0, 0xc9, 0x0f, 0x57, 0xda}};
-constexpr GUID kDisplayClass = {
-    0x4d36e968,
-    0xe325,
-    0x11ce,
-    {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
 
 // The devices and folders of a fresh Wine 8 prefix, as it reports them.
 // WINEBUS and WINEUSB store 28 bytes with junk after the terminating empty
@@ -76,13 +59,10 @@ MachineState FreshState() {
   return state;
 }
 
+// GUIDs in the state file are lower case; ParseGuid reads either case.
 std::string FormatGuid(const GUID& guid) {
-  char text[39];
-  std::snprintf(text, sizeof text,
-                "{%08x-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x}",
-                static_cast<unsigned>(guid.Data1), guid.Data2, guid.Data3,
-                guid.Data4[0], guid.Data4[1], guid.Data4[2], guid.Data4[3],
-                guid.Data4[4], guid.Data4[5], guid.Data4[6], guid.Data4[7]);
+  std::string text = GuidText(guid);
+  std::transform(text.begin(), text.end(), text.begin(), AsciiLower);
   return text;
 }
 
@@ -228,6 +208,15 @@ void SaveMachine(const MachineState& state) {
     }
   }
   std::filesystem::rename(temporary, dir / kStateFile);
+}
+
+Device* FindMachineDevice(MachineState* machine, std::string_view instance_id) {
+  const auto found =
+      std::find_if(machine->devices.begin(), machine->devices.end(),
+                   [&](const Device& device) {
+                     return EqualIgnoringCase(device.instance_id, instance_id);
+                   });
+  return found == machine->devices.end() ? nullptr : &*found;
 }
 
 }  // namespace standin

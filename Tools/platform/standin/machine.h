@@ -45,6 +45,9 @@ MachineState LoadMachine();
 /// Writes the state atomically (write, then rename).
 void SaveMachine(const MachineState& state);
 
+/// The machine's device with this instance ID (ignoring case), or nullptr.
+Device* FindMachineDevice(MachineState* machine, std::string_view instance_id);
+
 /// Host path of a Windows path (see standin::testing::HostPath).
 std::filesystem::path HostPath(std::string_view windows_path);
 

@@ -8,6 +8,7 @@
 #include "ascii.h"
 #include "device_set.h"
 #include "instrument.h"
+#include "last_error.h"
 #include "machine.h"
 
 namespace standin {
@@ -129,18 +130,11 @@ BOOL SetupDiEnumDeviceInfo(HDEVINFO set, DWORD index, PSP_DEVINFO_DATA device) {
   if (FaultDue("SetupDiEnumDeviceInfo")) return FALSE;
   const DeviceSet* devices = FindDeviceSet(set);
   if (devices == nullptr) return FALSE;
-  if (device == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
+  if (device == nullptr) return Fail(ERROR_INVALID_PARAMETER);
   if (device->cbSize != sizeof(SP_DEVINFO_DATA)) {
-    SetLastError(ERROR_INVALID_USER_BUFFER);
-    return FALSE;
+    return Fail(ERROR_INVALID_USER_BUFFER);
   }
-  if (index >= devices->devices.size()) {
-    SetLastError(ERROR_NO_MORE_ITEMS);
-    return FALSE;
-  }
+  if (index >= devices->devices.size()) return Fail(ERROR_NO_MORE_ITEMS);
   FillDeviceData(devices->devices[index], device);
   return TRUE;
 }
@@ -156,24 +150,18 @@ BOOL SetupDiCreateDeviceInfoA(HDEVINFO set, PCSTR name, const GUID* class_guid,
   if (FaultDue("SetupDiCreateDeviceInfoA")) return FALSE;
   DeviceSet* devices = FindDeviceSet(set);
   if (devices == nullptr) return FALSE;
-  if (class_guid == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
+  if (class_guid == nullptr) return Fail(ERROR_INVALID_PARAMETER);
   if (devices->class_guid && !SameGuid(*devices->class_guid, *class_guid)) {
-    SetLastError(ERROR_CLASS_MISMATCH);
-    return FALSE;
+    return Fail(ERROR_CLASS_MISMATCH);
   }
   if (device != nullptr && device->cbSize != sizeof(SP_DEVINFO_DATA)) {
-    SetLastError(ERROR_INVALID_USER_BUFFER);
-    return FALSE;
+    return Fail(ERROR_INVALID_USER_BUFFER);
   }
   const std::string given = name != nullptr ? name : "";
   const bool generate = (flags & DICD_GENERATE_ID) != 0;
   if (generate ? given.empty() || given.find('\\') != std::string::npos
                : !WellFormedInstanceId(given)) {
-    SetLastError(ERROR_INVALID_DEVINST_NAME);
-    return FALSE;
+    return Fail(ERROR_INVALID_DEVINST_NAME);
   }
   const MachineState machine = LoadMachine();
   // Instance IDs are kept upper-case, as Wine keeps them.
@@ -181,8 +169,7 @@ BOOL SetupDiCreateDeviceInfoA(HDEVINFO set, PCSTR name, const GUID* class_guid,
       generate ? GenerateInstanceId(machine, *devices, given) : Upper(given);
   if (instance_id.empty() ||
       (!generate && Taken(machine, *devices, instance_id))) {
-    SetLastError(ERROR_DEVINST_ALREADY_EXISTS);
-    return FALSE;
+    return Fail(ERROR_DEVINST_ALREADY_EXISTS);
   }
   devices->devices.push_back(NewDeviceRecord(instance_id, *class_guid, false));
   if (device != nullptr) FillDeviceData(devices->devices.back(), device);
@@ -203,8 +190,7 @@ BOOL SetupDiRegisterDeviceInfo(HDEVINFO set, PSP_DEVINFO_DATA device,
   if (record->registered) return TRUE;
   MachineState machine = LoadMachine();
   if (FindMachineDevice(&machine, record->instance_id) != nullptr) {
-    SetLastError(ERROR_DEVINST_ALREADY_EXISTS);
-    return FALSE;
+    return Fail(ERROR_DEVINST_ALREADY_EXISTS);
   }
   Device added{record->instance_id, ClassNameOf(record->class_guid),
                record->class_guid, record->pending_hardware_ids, true};
@@ -231,16 +217,10 @@ BOOL SetupDiGetDeviceInstanceIdA(HDEVINFO set, PSP_DEVINFO_DATA device,
   if (FaultDue("SetupDiGetDeviceInstanceIdA")) return FALSE;
   const DeviceRecord* record = FindDevice(set, device);
   if (record == nullptr) return FALSE;
-  if (buffer == nullptr && size != 0) {
-    SetLastError(ERROR_INVALID_USER_BUFFER);
-    return FALSE;
-  }
+  if (buffer == nullptr && size != 0) return Fail(ERROR_INVALID_USER_BUFFER);
   const DWORD needed = static_cast<DWORD>(record->instance_id.size() + 1);
   if (required != nullptr) *required = needed;
-  if (size < needed) {
-    SetLastError(ERROR_INSUFFICIENT_BUFFER);
-    return FALSE;
-  }
+  if (size < needed) return Fail(ERROR_INSUFFICIENT_BUFFER);
   std::copy(record->instance_id.begin(), record->instance_id.end(), buffer);
   buffer[record->instance_id.size()] = '\0';
   return TRUE;

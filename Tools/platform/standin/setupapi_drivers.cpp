@@ -12,6 +12,7 @@
 #include "driver_search.h"
 #include "inf_file.h"
 #include "instrument.h"
+#include "last_error.h"
 #include "machine.h"
 
 namespace standin {
@@ -63,6 +64,15 @@ std::string IdTail(const std::vector<std::string>& ids) {
   return tail;
 }
 
+// SetupDiBuildDriverInfoList and SetupDiDestroyDriverInfoList take the same
+// arguments.
+void TraceDriverListCall(const char* operation, HDEVINFO set,
+                         const SP_DEVINFO_DATA* device, DWORD driver_type) {
+  TraceCall(operation, {{"set", SetTraceId(set)},
+                        {"cbSize", CbSizeOrNull(device)},
+                        {"type", std::to_string(driver_type)}});
+}
+
 const DriverNode* FindDriver(const DeviceRecord& record, DWORD key) {
   for (const auto& [type, list] : record.driver_lists) {
     const auto found =
@@ -91,17 +101,11 @@ using namespace standin;
 
 BOOL SetupDiBuildDriverInfoList(HDEVINFO set, PSP_DEVINFO_DATA device,
                                 DWORD driver_type) {
-  TraceCall("SetupDiBuildDriverInfoList",
-            {{"set", SetTraceId(set)},
-             {"cbSize", CbSizeOrNull(device)},
-             {"type", std::to_string(driver_type)}});
+  TraceDriverListCall("SetupDiBuildDriverInfoList", set, device, driver_type);
   if (FaultDue("SetupDiBuildDriverInfoList")) return FALSE;
   DeviceRecord* record = FindDevice(set, device);
   if (record == nullptr) return FALSE;
-  if (!KnownDriverType(driver_type)) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
+  if (!KnownDriverType(driver_type)) return Fail(ERROR_INVALID_PARAMETER);
   // A list already built stays as it is.
   if (record->driver_lists.count(driver_type) == 0) {
     DriverList list{NewDriverListTraceId(), {}};
@@ -129,27 +133,17 @@ BOOL SetupDiEnumDriverInfoA(HDEVINFO set, PSP_DEVINFO_DATA device,
   if (FaultDue("SetupDiEnumDriverInfoA")) return FALSE;
   const DeviceRecord* record = FindDevice(set, device);
   if (record == nullptr) return FALSE;
-  if (driver == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  if (!DriverRecordSize(driver->cbSize)) {
-    SetLastError(ERROR_INVALID_USER_BUFFER);
-    return FALSE;
-  }
+  if (driver == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  if (!DriverRecordSize(driver->cbSize)) return Fail(ERROR_INVALID_USER_BUFFER);
   const auto list = record->driver_lists.find(driver_type);
   if (list == record->driver_lists.end() ||
       index >= list->second.drivers.size()) {
-    SetLastError(ERROR_NO_MORE_ITEMS);
-    return FALSE;
+    return Fail(ERROR_NO_MORE_ITEMS);
   }
   const DriverNode& node = list->second.drivers[index];
   InfFile inf;
   const DWORD error = LoadInf(node.inf_host_path, &inf);
-  if (error != ERROR_SUCCESS) {
-    SetLastError(error);
-    return FALSE;
-  }
+  if (error != ERROR_SUCCESS) return Fail(error);
   driver->DriverType = driver_type;
   driver->Reserved = node.key;
   CopyField(node.description, driver->Description);
@@ -180,34 +174,23 @@ BOOL SetupDiGetDriverInfoDetailA(HDEVINFO set, PSP_DEVINFO_DATA device,
   if (record == nullptr) return FALSE;
   // No driver is ever selected, so a driver record must be given.
   if (driver == nullptr || (detail == nullptr && size != 0)) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
+    return Fail(ERROR_INVALID_PARAMETER);
   }
   if (!DriverRecordSize(driver->cbSize) ||
       (detail != nullptr &&
        (detail->cbSize != sizeof(SP_DRVINFO_DETAIL_DATA_A) ||
         size < sizeof(SP_DRVINFO_DETAIL_DATA_A)))) {
-    SetLastError(ERROR_INVALID_USER_BUFFER);
-    return FALSE;
+    return Fail(ERROR_INVALID_USER_BUFFER);
   }
   const DriverNode* node = FindDriver(*record, driver->Reserved);
-  if (node == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
+  if (node == nullptr) return Fail(ERROR_INVALID_PARAMETER);
   InfFile inf;
   const DWORD error = LoadInf(node->inf_host_path, &inf);
-  if (error != ERROR_SUCCESS) {
-    SetLastError(error);
-    return FALSE;
-  }
+  if (error != ERROR_SUCCESS) return Fail(error);
   const std::string tail = IdTail(node->ids);
   const DWORD needed = kFixedDetailSize + static_cast<DWORD>(tail.size());
   if (required != nullptr) *required = needed;
-  if (detail == nullptr) {
-    SetLastError(ERROR_INSUFFICIENT_BUFFER);
-    return FALSE;
-  }
+  if (detail == nullptr) return Fail(ERROR_INSUFFICIENT_BUFFER);
   // The fixed part is filled even when the tail does not fit (Wine).
   detail->InfDate = LastWriteTime(node->inf_host_path);
   detail->CompatIDsOffset = 0;
@@ -217,10 +200,7 @@ BOOL SetupDiGetDriverInfoDetailA(HDEVINFO set, PSP_DEVINFO_DATA device,
   CopyField(node->inf_file_name, detail->InfFileName);
   CopyField(node->description, detail->DrvDescription);
   detail->HardwareID[0] = '\0';
-  if (size < needed) {
-    SetLastError(ERROR_INSUFFICIENT_BUFFER);
-    return FALSE;
-  }
+  if (size < needed) return Fail(ERROR_INSUFFICIENT_BUFFER);
   std::copy(tail.begin(), tail.end(), detail->HardwareID);
   if (node->ids.size() > 1) {
     detail->CompatIDsOffset = static_cast<DWORD>(node->ids.front().size() + 1);
@@ -233,10 +213,7 @@ BOOL SetupDiGetDriverInfoDetailA(HDEVINFO set, PSP_DEVINFO_DATA device,
 
 BOOL SetupDiDestroyDriverInfoList(HDEVINFO set, PSP_DEVINFO_DATA device,
                                   DWORD driver_type) {
-  TraceCall("SetupDiDestroyDriverInfoList",
-            {{"set", SetTraceId(set)},
-             {"cbSize", CbSizeOrNull(device)},
-             {"type", std::to_string(driver_type)}});
+  TraceDriverListCall("SetupDiDestroyDriverInfoList", set, device, driver_type);
   // A faulted destroy still releases the list, as a faulted
   // SetupDiDestroyDeviceInfoList does its set.
   const bool faulted = FaultDue("SetupDiDestroyDriverInfoList");

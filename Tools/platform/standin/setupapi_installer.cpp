@@ -11,16 +11,14 @@
 #include "ascii.h"
 #include "device_set.h"
 #include "instrument.h"
+#include "last_error.h"
 #include "machine.h"
 
 namespace standin {
 namespace {
 
 BOOL RemoveDevice(DeviceRecord* record) {
-  if (!record->registered) {
-    SetLastError(ERROR_NO_SUCH_DEVINST);
-    return FALSE;
-  }
+  if (!record->registered) return Fail(ERROR_NO_SUCH_DEVINST);
   MachineState machine = LoadMachine();
   const auto gone = std::remove_if(
       machine.devices.begin(), machine.devices.end(),
@@ -35,6 +33,15 @@ BOOL RemoveDevice(DeviceRecord* record) {
   record->removed = true;
   SetLastError(ERROR_SUCCESS);
   return TRUE;
+}
+
+// A caller's install parameters: given, and of their one size.
+bool ValidParams(const SP_DEVINSTALL_PARAMS_A* params) {
+  if (params == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  if (params->cbSize != sizeof(SP_DEVINSTALL_PARAMS_A)) {
+    return Fail(ERROR_INVALID_USER_BUFFER);
+  }
+  return true;
 }
 
 }  // namespace
@@ -55,8 +62,7 @@ BOOL SetupDiCallClassInstaller(DWORD function, HDEVINFO set,
   DeviceRecord* record = FindDevice(set, device);
   if (record == nullptr) return FALSE;
   if (function == DIF_REMOVE) return RemoveDevice(record);
-  SetLastError(ERROR_DI_DO_DEFAULT);
-  return FALSE;
+  return Fail(ERROR_DI_DO_DEFAULT);
 }
 
 BOOL SetupDiGetDeviceInstallParamsA(HDEVINFO set, PSP_DEVINFO_DATA device,
@@ -69,14 +75,7 @@ BOOL SetupDiGetDeviceInstallParamsA(HDEVINFO set, PSP_DEVINFO_DATA device,
   // Parameters of a whole set are not kept (Wine): a device is needed.
   const DeviceRecord* record = FindDevice(set, device);
   if (record == nullptr) return FALSE;
-  if (params == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  if (params->cbSize != sizeof(SP_DEVINSTALL_PARAMS_A)) {
-    SetLastError(ERROR_INVALID_USER_BUFFER);
-    return FALSE;
-  }
+  if (!ValidParams(params)) return FALSE;
   *params = record->install_params;
   return TRUE;
 }
@@ -97,14 +96,7 @@ BOOL SetupDiSetDeviceInstallParamsA(HDEVINFO set, PSP_DEVINFO_DATA device,
   if (FaultDue("SetupDiSetDeviceInstallParamsA")) return FALSE;
   DeviceRecord* record = FindDevice(set, device);
   if (record == nullptr) return FALSE;
-  if (!given) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  if (params->cbSize != sizeof(SP_DEVINSTALL_PARAMS_A)) {
-    SetLastError(ERROR_INVALID_USER_BUFFER);
-    return FALSE;
-  }
+  if (!ValidParams(params)) return FALSE;
   record->install_params = *params;
   record->install_params.DriverPath[MAX_PATH - 1] = '\0';
   return TRUE;

@@ -18,6 +18,7 @@
 #include "host_files.h"
 #include "inf_file.h"
 #include "instrument.h"
+#include "last_error.h"
 #include "machine.h"
 
 namespace standin {
@@ -133,30 +134,20 @@ BOOL SetupCopyOEMInfA(PCSTR source, PCSTR media_location, DWORD media_type,
                                  {"component", GivenOrNull(component)}});
   if (FaultDue("SetupCopyOEMInfA")) return FALSE;
   if (source == nullptr || (destination == nullptr && size != 0)) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
+    return Fail(ERROR_INVALID_PARAMETER);
   }
   std::string bytes;
   const DWORD error = ReadSourceInf(source, &bytes);
-  if (error != ERROR_SUCCESS) {
-    SetLastError(error);
-    return FALSE;
-  }
+  if (error != ERROR_SUCCESS) return Fail(error);
   const std::optional<std::string> name = Install(source, bytes);
-  if (!name) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return FALSE;
-  }
+  if (!name) return Fail(ERROR_ACCESS_DENIED);
   const std::string folder = std::string(kInfFolder) + "\\";
   const std::string installed = folder + *name;
   const DWORD needed = static_cast<DWORD>(installed.size() + 1);
   if (required != nullptr) *required = needed;
   if (destination != nullptr) {
     // The copy is made even when its name does not fit.
-    if (size < needed) {
-      SetLastError(ERROR_INSUFFICIENT_BUFFER);
-      return FALSE;
-    }
+    if (size < needed) return Fail(ERROR_INSUFFICIENT_BUFFER);
     std::copy(installed.begin(), installed.end(), destination);
     destination[installed.size()] = '\0';
     if (component != nullptr) *component = destination + folder.size();

@@ -9,6 +9,7 @@
 
 #include "device_set.h"
 #include "instrument.h"
+#include "last_error.h"
 #include "machine.h"
 
 namespace standin {
@@ -55,13 +56,9 @@ BOOL SetupDiGetDeviceRegistryPropertyA(HDEVINFO set, PSP_DEVINFO_DATA device,
   const DeviceRecord* record = FindDevice(set, device);
   if (record == nullptr) return FALSE;
   // Wine: a size without a buffer is refused before anything is read.
-  if (buffer == nullptr && size != 0) {
-    SetLastError(ERROR_INVALID_DATA);
-    return FALSE;
-  }
+  if (buffer == nullptr && size != 0) return Fail(ERROR_INVALID_DATA);
   if (property >= SPDRP_MAXIMUM_PROPERTY) {
-    SetLastError(ERROR_INVALID_REG_PROPERTY);
-    return FALSE;
+    return Fail(ERROR_INVALID_REG_PROPERTY);
   }
   const std::optional<Device> live = LiveDevice(*record);
   if (!live) return FALSE;
@@ -71,15 +68,13 @@ BOOL SetupDiGetDeviceRegistryPropertyA(HDEVINFO set, PSP_DEVINFO_DATA device,
     // required size.
     if (type != nullptr) *type = 0;
     if (required != nullptr) *required = buffer != nullptr ? size : 0;
-    SetLastError(ERROR_INVALID_DATA);
-    return FALSE;
+    return Fail(ERROR_INVALID_DATA);
   }
   const DWORD needed = static_cast<DWORD>(value->bytes.size());
   if (type != nullptr) *type = value->type;
   if (required != nullptr) *required = needed;
   if (buffer == nullptr || size < needed) {
-    SetLastError(ERROR_INSUFFICIENT_BUFFER);
-    return FALSE;
+    return Fail(ERROR_INSUFFICIENT_BUFFER);
   }
   std::copy(value->bytes.begin(), value->bytes.end(), buffer);
   return TRUE;
@@ -97,14 +92,8 @@ BOOL SetupDiSetDeviceRegistryPropertyA(HDEVINFO set, PSP_DEVINFO_DATA device,
   if (FaultDue("SetupDiSetDeviceRegistryPropertyA")) return FALSE;
   DeviceRecord* record = FindDevice(set, device);
   if (record == nullptr) return FALSE;
-  if (property != SPDRP_HARDWAREID) {
-    SetLastError(ERROR_INVALID_REG_PROPERTY);
-    return FALSE;
-  }
-  if (buffer == nullptr && size != 0) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
+  if (property != SPDRP_HARDWAREID) return Fail(ERROR_INVALID_REG_PROPERTY);
+  if (buffer == nullptr && size != 0) return Fail(ERROR_INVALID_PARAMETER);
   // Stored byte for byte; an empty value stays a value (Wine).
   std::string bytes =
       buffer != nullptr
@@ -116,10 +105,7 @@ BOOL SetupDiSetDeviceRegistryPropertyA(HDEVINFO set, PSP_DEVINFO_DATA device,
   }
   MachineState machine = LoadMachine();
   Device* stored = FindMachineDevice(&machine, record->instance_id);
-  if (stored == nullptr) {
-    SetLastError(ERROR_KEY_DELETED);
-    return FALSE;
-  }
+  if (stored == nullptr) return Fail(ERROR_KEY_DELETED);
   stored->hardware_ids = std::move(bytes);
   SaveMachine(machine);
   return TRUE;

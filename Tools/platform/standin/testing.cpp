@@ -2,10 +2,8 @@
 // machine's state as a test needs.
 #include <standin/testing.h>
 
-#include <algorithm>
 #include <fstream>
 
-#include "ascii.h"
 #include "instrument_format.h"
 #include "machine.h"
 
@@ -42,12 +40,8 @@ std::string WindowsPath(const std::filesystem::path& host_path) {
 bool SetDevicePresent(std::string_view instance_id, bool present) {
   MachineState state = LoadMachine();
   // Instance IDs name a device ignoring case, as on Windows.
-  const auto device =
-      std::find_if(state.devices.begin(), state.devices.end(),
-                   [instance_id](const Device& d) {
-                     return EqualIgnoringCase(d.instance_id, instance_id);
-                   });
-  if (device == state.devices.end()) return false;
+  Device* device = FindMachineDevice(&state, instance_id);
+  if (device == nullptr) return false;
   device->present = present;
   SaveMachine(state);
   return true;
