@@ -8,6 +8,7 @@
 
 #include "platform.h"
 #include "support/harness.h"
+#include "support/in_directory.h"
 
 namespace {
 
@@ -33,18 +34,6 @@ class ReadOnly {
 
  private:
   fs::path file_;
-};
-
-// Makes `dir` the current directory while it lives.
-class InDirectory {
- public:
-  explicit InDirectory(const fs::path& dir) : previous_(fs::current_path()) {
-    fs::current_path(dir);
-  }
-  ~InDirectory() { fs::current_path(previous_); }
-
- private:
-  fs::path previous_;
 };
 
 class Kernel32Files : public ::testing::Test {
@@ -153,7 +142,7 @@ TEST_F(Kernel32Files, FindFirstFileFailures) {
 }
 
 TEST_F(Kernel32Files, CurrentDirectorySizeProtocol) {
-  const InDirectory in(dir());
+  const harness::InDirectory in(dir());
   const std::string expected = harness::WindowsPath(dir());
   const auto length = static_cast<DWORD>(expected.size());
   char buffer[MAX_PATH + 1];

@@ -3,7 +3,6 @@
 // and the trace and faults that tests of the tools build on.
 #include <gtest/gtest.h>
 #include <standin/testing.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -13,10 +12,13 @@
 #include <vector>
 
 #include "platform.h"
+#include "support/device_sets.h"
 #include "support/devices.h"
 #include "support/driver_inf.h"
 #include "support/fixture.h"
 #include "support/harness.h"
+#include "support/scoped_env.h"
+#include "support/traced_run.h"
 
 namespace {
 
@@ -24,36 +26,16 @@ namespace fs = std::filesystem;
 using standin::testing::TraceEvent;
 using namespace std::string_literals;
 
-// MAX_DEVICE_ID_LEN and its NUL; mingw-w64 declares the constant only in
-// cfgmgr32.h.
-constexpr std::size_t kInstanceIdSize = 200 + 1;
-constexpr GUID kSystemClass = {
-    0x4d36e97d,
-    0xe325,
-    0x11ce,
-    {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
-
-// Sets an environment variable of this process for one scope.
-class ScopedVariable {
- public:
-  ScopedVariable(const char* name, const std::string& value) : name_(name) {
-    setenv(name, value.c_str(), 1);
-  }
-  ~ScopedVariable() { unsetenv(name_); }
-  ScopedVariable(const ScopedVariable&) = delete;
-  ScopedVariable& operator=(const ScopedVariable&) = delete;
-
- private:
-  const char* name_;
-};
+using harness::kSystemClass;
+using harness::ScopedEnv;
 
 constexpr DWORD kFaultCode = 0x1234;
 
 class StandinSetupApi : public ToolTest {
  protected:
   // Fails the next call of `operation` in this process with kFaultCode.
-  static ScopedVariable Fault(const char* operation) {
-    return ScopedVariable(
+  static ScopedEnv Fault(const char* operation) {
+    return ScopedEnv(
         standin::testing::kFaultsVariable,
         standin::testing::EncodeFaults({{operation, 1, kFaultCode}}));
   }
@@ -67,15 +49,7 @@ class StandinSetupApi : public ToolTest {
   void OpenDevice(const std::string& instance_id) {
     set_ = SetupDiGetClassDevsA(nullptr, nullptr, 0, DIGCF_ALLCLASSES);
     ASSERT_NE(set_, INVALID_HANDLE_VALUE);
-    device_ = {};
-    device_.cbSize = sizeof device_;
-    for (DWORD i = 0; SetupDiEnumDeviceInfo(set_, i, &device_); ++i) {
-      char id[kInstanceIdSize];
-      ASSERT_TRUE(
-          SetupDiGetDeviceInstanceIdA(set_, &device_, id, sizeof id, nullptr));
-      if (id == instance_id) return;
-    }
-    FAIL() << "no device " << instance_id;
+    ASSERT_TRUE(harness::FindDevice(set_, instance_id, &device_));
   }
 
   // The InfFileName of every compatible driver of the open device.
@@ -135,14 +109,7 @@ TEST_F(StandinSetupApi, PresentDevicesOnly) {
   HDEVINFO present = SetupDiGetClassDevsA(nullptr, nullptr, 0,
                                           DIGCF_ALLCLASSES | DIGCF_PRESENT);
   ASSERT_NE(present, INVALID_HANDLE_VALUE);
-  std::vector<std::string> ids;
-  SP_DEVINFO_DATA device = {};
-  device.cbSize = sizeof device;
-  for (DWORD i = 0; SetupDiEnumDeviceInfo(present, i, &device); ++i) {
-    char id[kInstanceIdSize];
-    SetupDiGetDeviceInstanceIdA(present, &device, id, sizeof id, nullptr);
-    ids.push_back(id);
-  }
+  const std::vector<std::string> ids = harness::InstanceIds(present);
   SetupDiDestroyDeviceInfoList(present);
   EXPECT_EQ(std::count(ids.begin(), ids.end(), here), 1);
   EXPECT_EQ(std::count(ids.begin(), ids.end(), gone), 0);
@@ -381,7 +348,7 @@ TEST_F(StandinSetupApi, EveryOperationTakesFaults) {
       };
   for (const auto& [operation, call] : operations) {
     SCOPED_TRACE(operation);
-    const ScopedVariable faults = Fault(operation);
+    const ScopedEnv faults = Fault(operation);
     SetLastError(0);
     EXPECT_TRUE(call());
     EXPECT_EQ(GetLastError(), kFaultCode);
@@ -390,7 +357,7 @@ TEST_F(StandinSetupApi, EveryOperationTakesFaults) {
 
   // A faulted destroy fails, yet releases: its caller could not otherwise.
   {
-    const ScopedVariable faults = Fault("SetupDiDestroyDriverInfoList");
+    const ScopedEnv faults = Fault("SetupDiDestroyDriverInfoList");
     EXPECT_FALSE(
         SetupDiDestroyDriverInfoList(set_, &device_, SPDIT_COMPATDRIVER));
     EXPECT_EQ(GetLastError(), kFaultCode);
@@ -400,7 +367,7 @@ TEST_F(StandinSetupApi, EveryOperationTakesFaults) {
                              reinterpret_cast<PSP_DRVINFO_DATA_A>(&driver)));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_MORE_ITEMS));
   {
-    const ScopedVariable faults = Fault("SetupDiDestroyDeviceInfoList");
+    const ScopedEnv faults = Fault("SetupDiDestroyDeviceInfoList");
     EXPECT_FALSE(SetupDiDestroyDeviceInfoList(set_));
     EXPECT_EQ(GetLastError(), kFaultCode);
   }
@@ -418,7 +385,7 @@ TEST_F(StandinSetupApi, TraceShowsRecordsAndHandles) {
   harness::TempDir trace_dir;
   const fs::path trace_file = trace_dir.path() / "trace.log";
   {
-    ScopedVariable trace(standin::testing::kTraceVariable, trace_file.string());
+    ScopedEnv trace(standin::testing::kTraceVariable, trace_file.string());
     OpenDevice(id);
     DriverInfPaths();
     SetupDiBuildDriverInfoList(set_, &device_, SPDIT_COMPATDRIVER);
@@ -428,12 +395,7 @@ TEST_F(StandinSetupApi, TraceShowsRecordsAndHandles) {
   const std::vector<TraceEvent> events =
       standin::testing::ReadTrace(trace_file);
   const auto calls = [&](const std::string& name) {
-    std::vector<TraceEvent> found;
-    std::copy_if(events.begin(), events.end(), std::back_inserter(found),
-                 [&](const TraceEvent& event) {
-                   return event.kind == "call" && event.name == name;
-                 });
-    return found;
+    return CallsOf(events, name);
   };
   const auto handles = [&](const std::string& kind, const std::string& name) {
     return std::count_if(events.begin(), events.end(),

@@ -8,11 +8,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform.h"
+#include "support/device_sets.h"
 #include "support/devices.h"
 #include "support/driver_inf.h"
 #include "support/fixture.h"
@@ -23,64 +23,17 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
-// MAX_DEVICE_ID_LEN and its NUL; mingw-w64 declares the constant only in
-// cfgmgr32.h.
-constexpr std::size_t kInstanceIdSize = 200 + 1;
-constexpr GUID kSystemClass = {
-    0x4d36e97d,
-    0xe325,
-    0x11ce,
-    {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
-constexpr DWORD kFixedDetailSize = sizeof(SP_DRVINFO_DETAIL_DATA_A) - 1;
+using harness::DeviceSet;
+using harness::FindDevice;
+using harness::InstanceIds;
+using harness::NewDeviceData;
 
-struct SetCloser {
-  void operator()(void* set) const {
-    SetupDiDestroyDeviceInfoList(static_cast<HDEVINFO>(set));
-  }
-};
-using DeviceSet = std::unique_ptr<void, SetCloser>;
+constexpr DWORD kFixedDetailSize = sizeof(SP_DRVINFO_DETAIL_DATA_A) - 1;
 
 DeviceSet AllDevices() {
   HDEVINFO set = SetupDiGetClassDevsA(nullptr, nullptr, 0, DIGCF_ALLCLASSES);
   EXPECT_NE(set, INVALID_HANDLE_VALUE) << GetLastError();
-  return DeviceSet(set == INVALID_HANDLE_VALUE ? nullptr : set);
-}
-
-SP_DEVINFO_DATA NewDeviceData() {
-  SP_DEVINFO_DATA device = {};
-  device.cbSize = sizeof device;
-  return device;
-}
-
-std::string InstanceId(HDEVINFO set, SP_DEVINFO_DATA* device) {
-  char id[kInstanceIdSize] = {};
-  EXPECT_TRUE(SetupDiGetDeviceInstanceIdA(set, device, id, sizeof id, nullptr))
-      << GetLastError();
-  return id;
-}
-
-// The instance IDs of a set, in its order.
-std::vector<std::string> InstanceIds(HDEVINFO set) {
-  std::vector<std::string> ids;
-  SP_DEVINFO_DATA device = NewDeviceData();
-  for (DWORD i = 0; SetupDiEnumDeviceInfo(set, i, &device); ++i) {
-    ids.push_back(InstanceId(set, &device));
-  }
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_MORE_ITEMS));
-  return ids;
-}
-
-// Fills `device` with the record of `instance_id` in `set`.
-::testing::AssertionResult FindDevice(HDEVINFO set,
-                                      const std::string& instance_id,
-                                      SP_DEVINFO_DATA* device) {
-  *device = NewDeviceData();
-  for (DWORD i = 0; SetupDiEnumDeviceInfo(set, i, device); ++i) {
-    if (InstanceId(set, device) == instance_id) {
-      return ::testing::AssertionSuccess();
-    }
-  }
-  return ::testing::AssertionFailure() << "no device " << instance_id;
+  return harness::OwnSet(set);
 }
 
 struct Property {

@@ -3,7 +3,6 @@
 // the exact wording of its system messages.
 #include <gtest/gtest.h>
 #include <standin/testing.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <cstring>
@@ -17,6 +16,8 @@
 #include "standin/instrument.h"
 #include "standin/machine.h"
 #include "support/harness.h"
+#include "support/in_directory.h"
+#include "support/scoped_env.h"
 
 namespace {
 
@@ -25,37 +26,8 @@ using namespace std::string_literals;
 using standin::testing::Fault;
 using standin::testing::TraceEvent;
 
-// Sets an environment variable while it lives, then restores the old value.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = getenv(name)) previous_ = old;
-    setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() {
-    if (previous_) {
-      setenv(name_, previous_->c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> previous_;
-};
-
-// Makes `dir` the current directory while it lives.
-class InDirectory {
- public:
-  explicit InDirectory(const fs::path& dir) : previous_(fs::current_path()) {
-    fs::current_path(dir);
-  }
-  ~InDirectory() { fs::current_path(previous_); }
-
- private:
-  fs::path previous_;
-};
+using harness::InDirectory;
+using harness::ScopedEnv;
 
 // A fresh, empty machine directory for each test.
 class Machine : public ::testing::Test {

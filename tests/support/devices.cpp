@@ -3,30 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 
 #include "platform.h"
+#include "support/device_sets.h"
 
 namespace harness {
 namespace {
-
-// The System device class.
-constexpr GUID kSystemClass = {
-    0x4d36e97d,
-    0xe325,
-    0x11ce,
-    {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
-
-struct DeviceSetCloser {
-  void operator()(void* set) const {
-    SetupDiDestroyDeviceInfoList(static_cast<HDEVINFO>(set));
-  }
-};
-using DeviceSet = std::unique_ptr<void, DeviceSetCloser>;
-
-DeviceSet OwnSet(HDEVINFO set) {
-  return DeviceSet(set == INVALID_HANDLE_VALUE ? nullptr : set);
-}
 
 // The REG_MULTI_SZ form of a list of strings.
 std::string MultiString(const std::vector<std::string>& strings) {
@@ -51,15 +33,6 @@ std::vector<std::string> SplitMultiString(const std::string& bytes) {
     start = end + 1;
   }
   return strings;
-}
-
-std::string InstanceId(HDEVINFO set, SP_DEVINFO_DATA* device) {
-  // Instance IDs hold at most 200 characters (MAX_DEVICE_ID_LEN).
-  char id[201] = {};
-  if (!SetupDiGetDeviceInstanceIdA(set, device, id, sizeof id, nullptr)) {
-    ADD_FAILURE() << "SetupDiGetDeviceInstanceIdA: " << GetLastError();
-  }
-  return id;
 }
 
 std::vector<std::string> HardwareIds(HDEVINFO set, SP_DEVINFO_DATA* device) {
@@ -87,8 +60,7 @@ std::string RegisterDevice(const std::string& id_bytes) {
     ADD_FAILURE() << "SetupDiCreateDeviceInfoList: " << GetLastError();
     return {};
   }
-  SP_DEVINFO_DATA device = {};
-  device.cbSize = sizeof device;
+  SP_DEVINFO_DATA device = NewDeviceData();
   if (!SetupDiCreateDeviceInfoA(set.get(), "SYSTEM", &kSystemClass, nullptr, 0,
                                 DICD_GENERATE_ID, &device)) {
     ADD_FAILURE() << "SetupDiCreateDeviceInfoA: " << GetLastError();
@@ -128,8 +100,7 @@ std::vector<DeviceInfo> ListDevices() {
     return {};
   }
   std::vector<DeviceInfo> devices;
-  SP_DEVINFO_DATA device = {};
-  device.cbSize = sizeof device;
+  SP_DEVINFO_DATA device = NewDeviceData();
   for (DWORD index = 0; SetupDiEnumDeviceInfo(set.get(), index, &device);
        ++index) {
     devices.push_back(

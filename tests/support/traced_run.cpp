@@ -7,13 +7,18 @@
 
 using standin::testing::TraceEvent;
 
-std::vector<TraceEvent> TracedRun::Calls(const std::string& operation) const {
+std::vector<TraceEvent> CallsOf(const std::vector<TraceEvent>& trace,
+                                const std::string& operation) {
   std::vector<TraceEvent> calls;
   std::copy_if(trace.begin(), trace.end(), std::back_inserter(calls),
                [&](const TraceEvent& event) {
                  return event.kind == "call" && event.name == operation;
                });
   return calls;
+}
+
+std::vector<TraceEvent> TracedRun::Calls(const std::string& operation) const {
+  return CallsOf(trace, operation);
 }
 
 TracedRun TracedToolTest::RunTraced(

@@ -9,6 +9,11 @@
 
 #include "support/fixture.h"
 
+/// The calls of one operation in a trace, in order.
+std::vector<standin::testing::TraceEvent> CallsOf(
+    const std::vector<standin::testing::TraceEvent>& trace,
+    const std::string& operation);
+
 /// What a traced tool process gave back and the calls it made.
 struct TracedRun {
   harness::ToolRun run;
