@@ -17,11 +17,14 @@ enum FetchResult { kFetched, kNoHardwareIds, kFetchFailed };
 static FetchResult FetchHardwareIds(HDEVINFO set, SP_DEVINFO_DATA* device,
                                     char** buffer, DWORD* size) {
   DWORD type = 0;
+  // Kept apart from *size, so that the walk is bounded by the buffer as
+  // allocated, whatever size the service reports with its answer.
+  DWORD required = 0;
   *buffer = 0;
   *size = 0;
   for (;;) {
     BOOL fetched = SetupDiGetDeviceRegistryPropertyA(
-        set, device, SPDRP_HARDWAREID, &type, (PBYTE)*buffer, *size, size);
+        set, device, SPDRP_HARDWAREID, &type, (PBYTE)*buffer, *size, &required);
     if (fetched && *buffer != 0) return kFetched;
     // A success without a buffer only tells the size, as a short buffer does.
     DWORD code = fetched ? ERROR_INSUFFICIENT_BUFFER : GetLastError();
@@ -33,6 +36,7 @@ static FetchResult FetchHardwareIds(HDEVINFO set, SP_DEVINFO_DATA* device,
       DisplayError("GetDeviceRegistryProperty");
       return kFetchFailed;
     }
+    *size = required;
     *buffer = (char*)LocalAlloc(LPTR, *size);
     if (*buffer == 0) {
       // Asking again without a buffer would only repeat the same answer.
