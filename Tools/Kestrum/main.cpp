@@ -59,35 +59,38 @@ static bool RemoveMatchedDevice(HDEVINFO set, SP_DEVINFO_DATA* device,
   return false;
 }
 
+// Whether a device's hardware ID is wanted: equal to the wanted ID, or in
+// list mode to the first equal list entry. Sets *delete_files to whether the
+// driver files go too.
+static bool IsWanted(const char* id, const char* wanted_id,
+                     bool* delete_files) {
+  if (bAccessINI == 0) {
+    *delete_files = nRemoveFile == 1;
+    return lstrcmpA(id, wanted_id) == 0;
+  }
+  for (DWORD entry = 0; entry < dwDevIDNum; ++entry) {
+    if (lstrcmpA(id, bDevID[entry]) == 0) {
+      *delete_files = bRemoveINF[entry] == 1;
+      return true;
+    }
+  }
+  return false;
+}
+
 // Walks the device's hardware-ID list (size bytes) and removes the device for
-// each match. Sets *matched when any ID matched and *removed when a removal
-// succeeded.
+// each wanted ID: only the first in single-ID mode, every one in list mode.
+// Sets *matched when any ID matched and *removed when a removal succeeded.
 static void HandleDevice(HDEVINFO set, SP_DEVINFO_DATA* device, const char* ids,
                          DWORD size, const char* wanted_id, bool* matched,
                          bool* removed) {
   DWORD offset = 0;
   const char* id;
+  bool delete_files = false;
   while ((id = NextHardwareId(ids, size, &offset)) != 0) {
-    if (bAccessINI == 0) {
-      if (lstrcmpA(id, wanted_id) == 0) {
-        *matched = true;
-        if (RemoveMatchedDevice(set, device, id, nRemoveFile == 1)) {
-          *removed = true;
-        }
-        return;
-      }
-      continue;
-    }
-    // List mode: the first equal entry acts, and the walk goes on.
-    for (DWORD entry = 0; entry < dwDevIDNum; ++entry) {
-      if (lstrcmpA(id, bDevID[entry]) == 0) {
-        *matched = true;
-        if (RemoveMatchedDevice(set, device, id, bRemoveINF[entry] == 1)) {
-          *removed = true;
-        }
-        break;
-      }
-    }
+    if (!IsWanted(id, wanted_id, &delete_files)) continue;
+    *matched = true;
+    if (RemoveMatchedDevice(set, device, id, delete_files)) *removed = true;
+    if (bAccessINI == 0) return;
   }
 }
 
