@@ -2,6 +2,7 @@
 // stand-in and under Wine alike.
 #include <gtest/gtest.h>
 
+#include "platform.h"
 #include "support/devices.h"
 #include "support/fixture.h"
 
@@ -86,13 +87,21 @@ TEST_F(KestrumSingleId, EveryMatchingDeviceIsRemovedAndOthersKept) {
   EXPECT_TRUE(DeviceExists(other));
 }
 
+// No value, or one that holds no ID: the scan passes the device by without a
+// word, ends, and finds the device after it. A value of 0 bytes answers every
+// size-0 fetch with "0 bytes more".
 TEST_F(KestrumSingleId, DeviceWithoutHardwareIdsIsSkippedSilently) {
-  const std::string bare = CreateDevice({});
+  const std::vector<std::string> bare = {
+      CreateDevice({}),
+      harness::CreateDeviceWithRawIds(""),
+      harness::CreateDeviceWithRawIds(std::string(1, '\0')),
+      harness::CreateDeviceWithValue(REG_BINARY, "ROOT\\KESTRUM_AFTER_BARE"),
+  };
   const std::string wanted = CreateDevice({"ROOT\\KESTRUM_AFTER_BARE"});
   const auto run = RunKestrum({"N", "ROOT\\KESTRUM_AFTER_BARE"});
   EXPECT_EQ(run.output, "Found! [ROOT\\KESTRUM_AFTER_BARE]\n");
   EXPECT_EQ(run.status, 0);
-  EXPECT_TRUE(DeviceExists(bare));
+  for (const std::string& device : bare) EXPECT_TRUE(DeviceExists(device));
   EXPECT_FALSE(DeviceExists(wanted));
 }
 
@@ -114,20 +123,35 @@ TEST_F(KestrumSingleId, NoMatchingDeviceIsACompletedScan) {
   EXPECT_TRUE(DeviceExists(device));
 }
 
-// Bytes after the list's empty string are not hardware IDs (Wine's own
-// ROOT\WINE\WINEBUS value has such junk).
-TEST_F(KestrumSingleId, BytesAfterTheListEndAreNotIds) {
+// Only whole strings before the list's empty string are hardware IDs: not the
+// bytes after it (Wine's own ROOT\WINE\WINEBUS value has such junk), and not a
+// last string that the value does not end, which the exactly sized buffer
+// would let a comparison read past.
+TEST_F(KestrumSingleId, OnlyWholeStringsBeforeTheListEndAreIds) {
   using namespace std::string_literals;
-  const std::string device = harness::CreateDeviceWithRawIds(
-      "ROOT\\KESTRUM_J\0\0ROOT\\KESTRUM_JUNK\0\0"s);
-  auto run = RunKestrum({"N", "ROOT\\KESTRUM_JUNK"});
-  EXPECT_EQ(run.output, "");
-  EXPECT_EQ(run.status, 0);
-  EXPECT_TRUE(DeviceExists(device));
+  const struct {
+    std::string value;
+    std::string id_inside;
+    std::string id_outside;
+  } cases[] = {
+      {"ROOT\\KESTRUM_J\0\0ROOT\\KESTRUM_JUNK\0\0"s, "ROOT\\KESTRUM_J",
+       "ROOT\\KESTRUM_JUNK"},
+      {"ROOT\\KESTRUM_U\0ROOT\\KESTRUM_TAIL"s, "ROOT\\KESTRUM_U",
+       "ROOT\\KESTRUM_TAIL"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.id_outside);
+    const std::string device =
+        harness::CreateDeviceWithValue(REG_BINARY, c.value);
+    auto run = RunKestrum({"N", c.id_outside});
+    EXPECT_EQ(run.output, "");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(DeviceExists(device));
 
-  run = RunKestrum({"N", "ROOT\\KESTRUM_J"});
-  EXPECT_EQ(run.output, "Found! [ROOT\\KESTRUM_J]\n");
-  EXPECT_FALSE(DeviceExists(device));
+    run = RunKestrum({"N", c.id_inside});
+    EXPECT_EQ(run.output, "Found! [" + c.id_inside + "]\n");
+    EXPECT_FALSE(DeviceExists(device));
+  }
 }
 
 }  // namespace

@@ -44,18 +44,20 @@ struct Property {
   std::string bytes;
 };
 
-// One SPDRP_HARDWAREID call with a buffer of `size` bytes (none for 0).
-Property HardwareIdProperty(HDEVINFO set, SP_DEVINFO_DATA* device, DWORD size) {
+// One SPDRP_HARDWAREID call with a buffer of `size` bytes; for size 0 a
+// buffer only when `with_buffer` is set.
+Property HardwareIdProperty(HDEVINFO set, SP_DEVINFO_DATA* device, DWORD size,
+                            bool with_buffer = false) {
   Property property;
-  std::string buffer(size, '\xCC');
+  std::string buffer(size + 1, '\xCC');
   SetLastError(0);
   property.result = SetupDiGetDeviceRegistryPropertyA(
       set, device, SPDRP_HARDWAREID, &property.type,
-      size != 0 ? reinterpret_cast<BYTE*>(buffer.data()) : nullptr, size,
-      &property.required);
+      size != 0 || with_buffer ? reinterpret_cast<BYTE*>(buffer.data())
+                               : nullptr,
+      size, &property.required);
   property.error = GetLastError();
-  if (property.result) buffer.resize(property.required);
-  property.bytes = buffer;
+  if (property.result) property.bytes = buffer.substr(0, property.required);
   return property;
 }
 
@@ -96,6 +98,74 @@ TEST_F(SetupApi, HardwareIdBufferProtocol) {
   EXPECT_EQ(fits.type, static_cast<DWORD>(REG_MULTI_SZ));
   EXPECT_EQ(fits.required, ids.size());
   EXPECT_EQ(fits.bytes, ids);
+}
+
+// Every shape a hardware-ID value can take comes back byte for byte with its
+// type. A call with size 0 is a short buffer even for a value of 0 bytes: it
+// asks for 0 bytes again, so a fetch that retries such an answer never ends.
+TEST_F(SetupApi, HardwareIdValueShapes) {
+  const struct {
+    const char* name;
+    std::string instance_id;
+    DWORD type;
+    std::string bytes;
+  } cases[] = {
+      {"empty", harness::CreateDeviceWithRawIds(""), REG_MULTI_SZ, ""},
+      {"single NUL", harness::CreateDeviceWithRawIds("\0"s), REG_MULTI_SZ,
+       "\0"s},
+      // The registry ends a last string that was set without its NUL.
+      {"set unterminated", harness::CreateDeviceWithRawIds("A\0B"s),
+       REG_MULTI_SZ, "A\0B\0"s},
+      {"REG_SZ", harness::CreateDeviceWithValue(REG_SZ, "ROOT\\SZ\0"s), REG_SZ,
+       "ROOT\\SZ\0"s},
+      {"raw unterminated",
+       harness::CreateDeviceWithValue(REG_BINARY, "ROOT\\B\0ROOT\\C"s),
+       REG_BINARY, "ROOT\\B\0ROOT\\C"s},
+      {"raw junk after the end",
+       harness::CreateDeviceWithValue(REG_BINARY, "ROOT\\B\0\0\xFF\xFE j"s),
+       REG_BINARY, "ROOT\\B\0\0\xFF\xFE j"s},
+  };
+  DeviceSet set = AllDevices();
+  for (const auto& shape : cases) {
+    SCOPED_TRACE(shape.name);
+    SP_DEVINFO_DATA device;
+    ASSERT_TRUE(FindDevice(set.get(), shape.instance_id, &device));
+    const auto size = static_cast<DWORD>(shape.bytes.size());
+    for (const bool with_buffer : {false, true}) {
+      SCOPED_TRACE(with_buffer ? "buffer of size 0" : "no buffer");
+      Property none = HardwareIdProperty(set.get(), &device, 0, with_buffer);
+      EXPECT_FALSE(none.result);
+      EXPECT_EQ(none.error, static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+      EXPECT_EQ(none.type, shape.type);
+      EXPECT_EQ(none.required, size);
+    }
+    const Property fits = HardwareIdProperty(set.get(), &device, 4096);
+    EXPECT_TRUE(fits.result);
+    EXPECT_EQ(fits.type, shape.type);
+    EXPECT_EQ(fits.required, size);
+    EXPECT_EQ(fits.bytes, shape.bytes);
+  }
+}
+
+// A device removed through another set: its record still names it, but its
+// value is gone. The size-0 call asks for 0 bytes, as for an empty value.
+TEST_F(SetupApi, HardwareIdOfDeviceRemovedElsewhere) {
+  const std::string id = harness::CreateDevice({"ROOT\\SETUPAPI_ELSEWHERE"});
+  DeviceSet set = AllDevices();
+  SP_DEVINFO_DATA device;
+  ASSERT_TRUE(FindDevice(set.get(), id, &device));
+  harness::RemoveDevice(id);
+
+  for (const bool with_buffer : {false, true}) {
+    SCOPED_TRACE(with_buffer ? "buffer of size 0" : "no buffer");
+    const Property none = HardwareIdProperty(set.get(), &device, 0, with_buffer);
+    EXPECT_FALSE(none.result);
+    EXPECT_EQ(none.error, static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_EQ(none.required, 0u);
+  }
+  const Property gone = HardwareIdProperty(set.get(), &device, 4096);
+  EXPECT_FALSE(gone.result);
+  EXPECT_EQ(gone.error, static_cast<DWORD>(ERROR_KEY_DELETED));
 }
 
 // Wine's own bus device stores junk after its terminating empty string and no

@@ -36,6 +36,10 @@ static FetchResult FetchHardwareIds(HDEVINFO set, SP_DEVINFO_DATA* device,
       DisplayError("GetDeviceRegistryProperty");
       return kFetchFailed;
     }
+    // A short buffer that asks for no more than it was (an empty value, or a
+    // device removed meanwhile, answers a required size of 0) would be
+    // answered the same way for ever: the device has no usable IDs.
+    if (required <= *size) return kNoHardwareIds;
     *size = required;
     *buffer = (char*)LocalAlloc(LPTR, *size);
     if (*buffer == 0) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "platform.h"
 #include "support/device_sets.h"
@@ -39,7 +40,8 @@ std::vector<std::string> HardwareIds(HDEVINFO set, SP_DEVINFO_DATA* device) {
   DWORD required = 0;
   if (SetupDiGetDeviceRegistryPropertyA(set, device, SPDRP_HARDWAREID, nullptr,
                                         nullptr, 0, &required) ||
-      GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
+      GetLastError() != ERROR_INSUFFICIENT_BUFFER || required == 0) {
+    // No value, or one of 0 bytes (which a size-0 call calls short too).
     return {};
   }
   std::string bytes(required, '\0');
@@ -53,8 +55,8 @@ std::vector<std::string> HardwareIds(HDEVINFO set, SP_DEVINFO_DATA* device) {
 }
 
 // Creates and registers a System device, with a hardware-ID value of these
-// bytes when there are any.
-std::string RegisterDevice(const std::string& id_bytes) {
+// bytes when there is one.
+std::string RegisterDevice(const std::optional<std::string>& id_bytes) {
   DeviceSet set = OwnSet(SetupDiCreateDeviceInfoList(&kSystemClass, 0));
   if (!set) {
     ADD_FAILURE() << "SetupDiCreateDeviceInfoList: " << GetLastError();
@@ -66,11 +68,11 @@ std::string RegisterDevice(const std::string& id_bytes) {
     ADD_FAILURE() << "SetupDiCreateDeviceInfoA: " << GetLastError();
     return {};
   }
-  if (!id_bytes.empty()) {
+  if (id_bytes) {
     if (!SetupDiSetDeviceRegistryPropertyA(
             set.get(), &device, SPDRP_HARDWAREID,
-            reinterpret_cast<const BYTE*>(id_bytes.data()),
-            static_cast<DWORD>(id_bytes.size()))) {
+            reinterpret_cast<const BYTE*>(id_bytes->data()),
+            static_cast<DWORD>(id_bytes->size()))) {
       ADD_FAILURE() << "SetupDiSetDeviceRegistryPropertyA: " << GetLastError();
     }
   }
@@ -84,12 +86,33 @@ std::string RegisterDevice(const std::string& id_bytes) {
 }  // namespace
 
 std::string CreateDevice(const std::vector<std::string>& hardware_ids) {
-  return RegisterDevice(hardware_ids.empty() ? std::string()
-                                             : MultiString(hardware_ids));
+  return RegisterDevice(hardware_ids.empty()
+                            ? std::nullopt
+                            : std::optional(MultiString(hardware_ids)));
 }
 
 std::string CreateDeviceWithRawIds(const std::string& bytes) {
   return RegisterDevice(bytes);
+}
+
+std::string CreateDeviceWithValue(unsigned long type,
+                                  const std::string& bytes) {
+  const std::string instance_id = RegisterDevice(std::nullopt);
+  SetHardwareIdValue(instance_id, type, bytes);
+  return instance_id;
+}
+
+void RemoveDevice(const std::string& instance_id) {
+  DeviceSet set =
+      OwnSet(SetupDiGetClassDevsA(nullptr, nullptr, 0, DIGCF_ALLCLASSES));
+  SP_DEVINFO_DATA device;
+  if (!set || !FindDevice(set.get(), instance_id, &device)) {
+    ADD_FAILURE() << "no device " << instance_id;
+    return;
+  }
+  if (!SetupDiCallClassInstaller(DIF_REMOVE, set.get(), &device)) {
+    ADD_FAILURE() << "cannot remove " << instance_id << ": " << GetLastError();
+  }
 }
 
 std::vector<DeviceInfo> ListDevices() {

@@ -20,9 +20,24 @@ struct DeviceInfo {
 /// instance ID.
 std::string CreateDevice(const std::vector<std::string>& hardware_ids);
 
-/// Creates and registers a device whose hardware-ID value is exactly these
-/// bytes, well-formed or not. Returns its instance ID.
+/// Creates and registers a device whose hardware-ID value is set to exactly
+/// these bytes through SetupAPI, as REG_MULTI_SZ; none (0 bytes) included.
+/// Wine's registry then ends a last string that lacks its NUL. Returns its
+/// instance ID.
 std::string CreateDeviceWithRawIds(const std::string& bytes);
+
+/// Creates and registers a device, then stores its hardware-ID value as these
+/// bytes of this registry type, untouched (REG_BINARY keeps a last string
+/// without its NUL). Returns its instance ID.
+std::string CreateDeviceWithValue(unsigned long type, const std::string& bytes);
+
+/// Stores a registered device's hardware-ID value as these bytes of this
+/// registry type (Wine: the HardwareID value of its Enum key).
+void SetHardwareIdValue(const std::string& instance_id, unsigned long type,
+                        const std::string& bytes);
+
+/// Asks for a device's removal (DIF_REMOVE) through a set of its own.
+void RemoveDevice(const std::string& instance_id);
 
 /// Every device the machine knows of, present or not, in enumeration order.
 std::vector<DeviceInfo> ListDevices();

@@ -14,6 +14,13 @@ std::unique_ptr<TempDir> FreshMachine() {
   return machine;
 }
 
+void SetHardwareIdValue(const std::string& instance_id, unsigned long type,
+                        const std::string& bytes) {
+  if (!standin::testing::SetHardwareIdValue(instance_id, type, bytes)) {
+    ADD_FAILURE() << "no device " << instance_id;
+  }
+}
+
 void MakeNotPresent(const std::string& instance_id) {
   if (!standin::testing::SetDevicePresent(instance_id, false)) {
     ADD_FAILURE() << "no device " << instance_id;

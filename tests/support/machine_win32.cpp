@@ -6,12 +6,11 @@
 #include "support/machine.h"
 
 namespace harness {
+namespace {
 
-std::unique_ptr<TempDir> FreshMachine() { return nullptr; }
-
-void MakeNotPresent(const std::string& instance_id) {
-  // Wine ignores DIGCF_PRESENT; its only not-present state is this value in
-  // the device's Enum key. The key must exist: the device is registered.
+// Writes a value of a registered device's Enum key; the key must exist.
+void SetEnumValue(const std::string& instance_id, const char* name, DWORD type,
+                  const void* bytes, DWORD size) {
   const std::string key_name =
       "System\\CurrentControlSet\\Enum\\" + instance_id;
   HKEY key = nullptr;
@@ -21,15 +20,29 @@ void MakeNotPresent(const std::string& instance_id) {
     ADD_FAILURE() << "no device " << instance_id << ": error " << error;
     return;
   }
-  const DWORD phantom = 1;
-  error =
-      RegSetValueExA(key, "Phantom", 0, REG_DWORD,
-                     reinterpret_cast<const BYTE*>(&phantom), sizeof phantom);
+  error = RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(bytes),
+                         size);
   RegCloseKey(key);
   if (error != ERROR_SUCCESS) {
-    ADD_FAILURE() << "cannot mark " << instance_id << " not present: error "
-                  << error;
+    ADD_FAILURE() << "cannot set " << name << " of " << instance_id
+                  << ": error " << error;
   }
+}
+
+}  // namespace
+
+std::unique_ptr<TempDir> FreshMachine() { return nullptr; }
+
+void SetHardwareIdValue(const std::string& instance_id, unsigned long type,
+                        const std::string& bytes) {
+  SetEnumValue(instance_id, "HardwareID", type, bytes.data(),
+               static_cast<DWORD>(bytes.size()));
+}
+
+void MakeNotPresent(const std::string& instance_id) {
+  // Wine ignores DIGCF_PRESENT; its only not-present state is this value.
+  const DWORD phantom = 1;
+  SetEnumValue(instance_id, "Phantom", REG_DWORD, &phantom, sizeof phantom);
 }
 
 }  // namespace harness

@@ -115,6 +115,7 @@ json ToJson(const MachineState& state) {
                        {"class_name", device.class_name},
                        {"class_guid", FormatGuid(device.class_guid)},
                        {"hardware_ids", HardwareIdsToJson(device.hardware_ids)},
+                       {"hardware_id_type", device.hardware_id_type},
                        {"present", device.present}});
   }
   return {{"devices", devices}, {"driver_folders", state.driver_folders}};
@@ -130,6 +131,8 @@ MachineState FromJson(const json& document) {
     device.hardware_ids =
         HardwareIdsFromJson(entry.value("hardware_ids", json()));
     device.present = entry.value("present", true);
+    device.hardware_id_type =
+        entry.value("hardware_id_type", static_cast<DWORD>(REG_MULTI_SZ));
     state.devices.push_back(std::move(device));
   }
   state.driver_folders =

@@ -18,10 +18,13 @@ struct Device {
   std::string instance_id;  ///< e.g. "ROOT\SYSTEM\0000"
   std::string class_name;   ///< e.g. "System"
   GUID class_guid{};
-  /// The raw REG_MULTI_SZ bytes exactly as stored (they may be malformed, as
-  /// Wine's own ROOT\WINE\WINEBUS is); no value when the device has none.
+  /// The raw bytes of the hardware-ID value exactly as stored (they may be
+  /// malformed, as Wine's own ROOT\WINE\WINEBUS is); no value when the device
+  /// has none.
   std::optional<std::string> hardware_ids;
   bool present = true;
+  /// The registry type of the value: REG_MULTI_SZ unless it was stored raw.
+  DWORD hardware_id_type = REG_MULTI_SZ;
 };
 
 /// Everything the machine keeps between processes.

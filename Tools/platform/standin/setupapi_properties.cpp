@@ -24,7 +24,7 @@ std::optional<PropertyValue> ValueOf(const Device& device, DWORD property) {
   switch (property) {
     case SPDRP_HARDWAREID:
       if (!device.hardware_ids) return std::nullopt;
-      return PropertyValue{REG_MULTI_SZ, *device.hardware_ids};
+      return PropertyValue{device.hardware_id_type, *device.hardware_ids};
     case SPDRP_CLASS:
       if (device.class_name.empty()) return std::nullopt;
       return PropertyValue{REG_SZ, device.class_name + '\0'};
@@ -60,22 +60,27 @@ BOOL SetupDiGetDeviceRegistryPropertyA(HDEVINFO set, PSP_DEVINFO_DATA device,
   if (property >= SPDRP_MAXIMUM_PROPERTY) {
     return Fail(ERROR_INVALID_REG_PROPERTY);
   }
+  // Where Wine's registry read fails, the size passed in comes back as the
+  // required size.
   const std::optional<Device> live = LiveDevice(*record);
-  if (!live) return FALSE;
+  if (!live) {
+    if (required != nullptr) *required = size;
+    // Wine answers a size of 0 as a short buffer whatever else the read
+    // failed with (but a missing value), so that call asks for 0 bytes.
+    return size == 0 ? Fail(ERROR_INSUFFICIENT_BUFFER) : FALSE;
+  }
   const std::optional<PropertyValue> value = ValueOf(*live, property);
   if (!value) {
-    // As Wine reports a missing value: type 0, and the size passed in as the
-    // required size.
+    // As Wine reports a missing value: type 0.
     if (type != nullptr) *type = 0;
-    if (required != nullptr) *required = buffer != nullptr ? size : 0;
+    if (required != nullptr) *required = size;
     return Fail(ERROR_INVALID_DATA);
   }
   const DWORD needed = static_cast<DWORD>(value->bytes.size());
   if (type != nullptr) *type = value->type;
   if (required != nullptr) *required = needed;
-  if (buffer == nullptr || size < needed) {
-    return Fail(ERROR_INSUFFICIENT_BUFFER);
-  }
+  // Wine: no buffer at all is short, even for a value of 0 bytes.
+  if (size == 0 || size < needed) return Fail(ERROR_INSUFFICIENT_BUFFER);
   std::copy(value->bytes.begin(), value->bytes.end(), buffer);
   return TRUE;
 }
@@ -99,6 +104,10 @@ BOOL SetupDiSetDeviceRegistryPropertyA(HDEVINFO set, PSP_DEVINFO_DATA device,
       buffer != nullptr
           ? std::string(reinterpret_cast<const char*>(buffer), size)
           : std::string();
+  // Wine's registry, as NT's, counts a NUL that the caller left out after
+  // the last string (it looks at the byte past the buffer; the stand-in,
+  // which never reads there, always adds it).
+  if (!bytes.empty() && bytes.back() != '\0') bytes.push_back('\0');
   if (!record->registered) {
     record->pending_hardware_ids = std::move(bytes);
     return TRUE;

@@ -37,14 +37,34 @@ std::string WindowsPath(const std::filesystem::path& host_path) {
   return standin::WindowsPath(host_path);
 }
 
-bool SetDevicePresent(std::string_view instance_id, bool present) {
+namespace {
+
+// Applies `change` to a registered device and saves the machine; false if
+// there is no such device.
+template <typename Change>
+bool EditDevice(std::string_view instance_id, Change change) {
   MachineState state = LoadMachine();
   // Instance IDs name a device ignoring case, as on Windows.
   Device* device = FindMachineDevice(&state, instance_id);
   if (device == nullptr) return false;
-  device->present = present;
+  change(device);
   SaveMachine(state);
   return true;
+}
+
+}  // namespace
+
+bool SetDevicePresent(std::string_view instance_id, bool present) {
+  return EditDevice(instance_id,
+                    [present](Device* device) { device->present = present; });
+}
+
+bool SetHardwareIdValue(std::string_view instance_id, DWORD type,
+                        std::string_view bytes) {
+  return EditDevice(instance_id, [&](Device* device) {
+    device->hardware_ids = std::string(bytes);
+    device->hardware_id_type = type;
+  });
 }
 
 void SetDriverFolders(const std::vector<std::string>& folders) {

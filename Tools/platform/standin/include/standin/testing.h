@@ -63,6 +63,12 @@ std::string WindowsPath(const std::filesystem::path& host_path);
 /// device.
 bool SetDevicePresent(std::string_view instance_id, bool present);
 
+/// Stores a registered device's hardware-ID value as these raw bytes of this
+/// registry type, as a registry editor would (under Wine: the HardwareID
+/// value of the device's Enum key); false if there is no such device.
+bool SetHardwareIdValue(std::string_view instance_id, DWORD type,
+                        std::string_view bytes);
+
 /// Replaces the folders (Windows paths) searched for compatible drivers.
 void SetDriverFolders(const std::vector<std::string>& folders);
 

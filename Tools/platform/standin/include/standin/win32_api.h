@@ -83,6 +83,7 @@ typedef DWORD ULONG_PTR32;
 #define MAKELANGID(p, s) ((static_cast<WORD>(s) << 10) | static_cast<WORD>(p))
 
 #define REG_SZ 1
+#define REG_BINARY 3
 #define REG_MULTI_SZ 7
 
 #define FILE_ATTRIBUTE_DIRECTORY 0x00000010
