@@ -76,31 +76,48 @@ TEST_F(KestrumDriverFolders, DotInFolderNameIsNeverACutPoint) {
   EXPECT_FALSE(fs::exists(folder / "A.B" / "x.pnf"));
 }
 
-// The longest InfFileName the service can give still yields its PNF path.
-TEST_F(KestrumDriverFolders, LongestInfPathKeepsItsPnfPath) {
+// A driver whose INF path is `length` characters long, in a folder of its own
+// under C:\, for ROOT\KESTRUM_LONG. Returns the path.
+std::string PlaceDriverWithPathLength(std::size_t length) {
   const std::string folder_name(240, 'd');
   const std::string windows_folder = "C:\\" + folder_name;
   standin::testing::SetDriverFolders({windows_folder});
   const fs::path folder = harness::HostPath("C:\\") / folder_name;
   fs::create_directories(folder);
-  // C:\ + 240 + \ + 15 = 259 characters, the most MAX_PATH holds.
-  const std::string name(15, 'n');
-  harness::WriteFile(folder / name,
-                     harness::DriverInf({"ROOT\\KESTRUM_LONGEST"}));
-  harness::CreateDevice({"ROOT\\KESTRUM_LONGEST"});
+  const std::string name(length - windows_folder.size() - 1, 'n');
+  harness::WriteFile(folder / name, harness::DriverInf({"ROOT\\KESTRUM_LONG"}));
+  return windows_folder + "\\" + name;
+}
 
-  const auto run = RemoveWithFiles("ROOT\\KESTRUM_LONGEST");
+// The longest InfFileName the driver record holds still yields its PNF path.
+TEST_F(KestrumDriverFolders, LongestInfPathKeepsItsPnfPath) {
+  const std::string inf = PlaceDriverWithPathLength(MAX_PATH - 1);
+  harness::CreateDevice({"ROOT\\KESTRUM_LONG"});
 
-  const std::string inf = windows_folder + "\\" + name;
-  ASSERT_EQ(inf.size(), 259u);
-  EXPECT_EQ(run.output,
-            "Found! [ROOT\\KESTRUM_LONGEST]\n"
-            "Deleted INF file: " +
-                inf +
-                "\n"
-                "Deleted PNF file: " +
-                inf + ".pnf\n");
+  const auto run = RemoveWithFiles("ROOT\\KESTRUM_LONG");
+
+  EXPECT_EQ(run.output, "Found! [ROOT\\KESTRUM_LONG]\n"
+                        "Deleted INF file: " + inf + "\n"
+                        "Deleted PNF file: " + inf + ".pnf\n");
   EXPECT_EQ(run.status, 0);
+  EXPECT_FALSE(fs::exists(harness::HostPath(inf)));
+}
+
+// One character more and the record holds no ended name: the driver counts as
+// found but nothing is deleted, least of all the file the cut name names.
+TEST_F(KestrumDriverFolders, InfPathPastTheRecordIsNeverCut) {
+  const std::string inf = PlaceDriverWithPathLength(MAX_PATH);
+  const fs::path cut = harness::HostPath(inf.substr(0, MAX_PATH - 1));
+  harness::WriteFile(cut, "not the driver");
+  const std::string device = harness::CreateDevice({"ROOT\\KESTRUM_LONG"});
+
+  const auto run = RemoveWithFiles("ROOT\\KESTRUM_LONG");
+
+  EXPECT_EQ(run.output, "Found! [ROOT\\KESTRUM_LONG]\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_TRUE(fs::exists(cut));
+  EXPECT_TRUE(fs::exists(harness::HostPath(inf)));
+  EXPECT_FALSE(harness::DeviceExists(device));
 }
 
 }  // namespace

@@ -59,8 +59,11 @@ bool DeleteDriverNodeINF(HDEVINFO set, SP_DEVINFO_DATA* device) {
     if (SetupDiGetDriverInfoDetailA(set, device, (PSP_DRVINFO_DATA_A)&driver,
                                     &detail, sizeof detail, 0) ||
         GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
-      detail.InfFileName[MAX_PATH - 1] = '\0';
-      DeleteDriverFiles(detail.InfFileName);
+      // A name the field does not end is no path of a file: cutting it would
+      // name, and delete, another file.
+      if (memchr(detail.InfFileName, '\0', sizeof detail.InfFileName) != 0) {
+        DeleteDriverFiles(detail.InfFileName);
+      }
     }
   }
   DWORD code = GetLastError();

@@ -42,6 +42,14 @@ void CopyField(const std::string& text, CHAR (&field)[N]) {
   field[length] = '\0';
 }
 
+// Copies text into a detail field as Wine's conversion to ANSI does: a text
+// that does not fit fills the field and gets no NUL.
+template <std::size_t N>
+void ConvertField(const std::string& text, CHAR (&field)[N]) {
+  const std::size_t length = std::min(text.size() + 1, N);
+  std::copy_n(text.c_str(), length, field);
+}
+
 FILETIME LastWriteTime(const std::filesystem::path& file) {
   struct stat status {};
   if (::stat(file.c_str(), &status) != 0) return {};
@@ -196,9 +204,9 @@ BOOL SetupDiGetDriverInfoDetailA(HDEVINFO set, PSP_DEVINFO_DATA device,
   detail->CompatIDsOffset = 0;
   detail->CompatIDsLength = 0;
   detail->Reserved = node->key;
-  CopyField(node->section, detail->SectionName);
-  CopyField(node->inf_file_name, detail->InfFileName);
-  CopyField(node->description, detail->DrvDescription);
+  ConvertField(node->section, detail->SectionName);
+  ConvertField(node->inf_file_name, detail->InfFileName);
+  ConvertField(node->description, detail->DrvDescription);
   detail->HardwareID[0] = '\0';
   if (size < needed) return Fail(ERROR_INSUFFICIENT_BUFFER);
   std::copy(tail.begin(), tail.end(), detail->HardwareID);
