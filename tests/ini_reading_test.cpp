@@ -263,4 +263,35 @@ TEST(IniFile, NameIgnoresCaseAndSeparator) {
       "v");
 }
 
+// Windows drops the dots and spaces that end a file name before it looks.
+TEST(IniFile, NameEndingInDotsOrSpacesOpensTheNameWithout) {
+  harness::TempDir dir;
+  harness::WriteFile(dir.path() / "list.ini", "[S]\r\nk=v\r\n");
+  for (const char* typed : {"list.ini.", "list.ini ", "list.ini. ."}) {
+    SCOPED_TRACE(typed);
+    EXPECT_EQ(
+        ReadWithQuotedDefault(harness::WindowsPath(dir.path()) + "\\" + typed),
+        "v");
+  }
+}
+
+// The full path must fit MAX_PATH with its NUL: one character more and the
+// file is not even opened, though it exists, so the default stays quoted.
+TEST(IniFile, PathLongerThan259IsNotRead) {
+  harness::TempDir dir;
+  const std::string folder = harness::WindowsPath(dir.path()) + "\\";
+  for (const std::size_t length : {MAX_PATH - 1, MAX_PATH}) {
+    SCOPED_TRACE(length);
+    const std::string name(length - folder.size(), 'i');
+    harness::WriteFile(dir.path() / name, "[S]\r\nk=7\r\n");
+    const std::string file = folder + name;
+    ASSERT_EQ(file.size(), length);
+    const bool read = length < MAX_PATH;
+    EXPECT_EQ(ReadWithQuotedDefault(file), read ? "7" : "\"dflt\"");
+    EXPECT_EQ(static_cast<int>(
+                  GetPrivateProfileIntA("S", "k", kIntDefault, file.c_str())),
+              read ? 7 : kIntDefault);
+  }
+}
+
 }  // namespace

@@ -51,10 +51,20 @@ class Kernel32Files : public ::testing::Test {
   harness::TempDir dir_;
 };
 
-TEST_F(Kernel32Files, DeleteFileIgnoresCase) {
-  Write("Driver.INF");
-  EXPECT_TRUE(DeleteFileA(PathOf("driver.inf").c_str()));
-  EXPECT_FALSE(fs::exists(dir() / "Driver.INF"));
+// The name is looked up ignoring case, and without the dots and spaces that
+// end it.
+TEST_F(Kernel32Files, DeleteFileFindsTheNameAsWindowsDoes) {
+  for (const char* typed : {"driver.inf", "driver.inf.", "driver.inf "}) {
+    SCOPED_TRACE(typed);
+    Write("Driver.INF");
+    EXPECT_TRUE(DeleteFileA(PathOf(typed).c_str()));
+    EXPECT_FALSE(fs::exists(dir() / "Driver.INF"));
+  }
+}
+
+// A Windows path of `length` characters to a name in the test's folder.
+std::string PathOfLength(const std::string& folder, std::size_t length) {
+  return folder + "\\" + std::string(length - folder.size() - 1, 'p');
 }
 
 TEST_F(Kernel32Files, DeleteFileFailures) {
@@ -71,6 +81,8 @@ TEST_F(Kernel32Files, DeleteFileFailures) {
       {PathOf("folder"), ERROR_ACCESS_DENIED},
       {PathOf("locked.inf"), ERROR_ACCESS_DENIED},
       {PathOf("*.inf"), ERROR_INVALID_NAME},
+      {PathOfLength(PathOf("folder"), MAX_PATH + 1),
+       ERROR_FILENAME_EXCED_RANGE},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
@@ -108,6 +120,8 @@ TEST_F(Kernel32Files, FindFirstFileMatchesPatterns) {
       {"d*r.*", "driver.inf"},
       {"sub", "sub"},
       {"sub\\*", "."},
+      {"driver.inf.", "driver.inf"},
+      {"driver.inf ", "driver.inf"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.pattern);
@@ -139,6 +153,13 @@ TEST_F(Kernel32Files, FindFirstFileFailures) {
               INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), c.error);
   }
+  // Wine converts the name through MAX_PATH + 1 characters.
+  WIN32_FIND_DATAA data;
+  SetLastError(0);
+  EXPECT_EQ(FindFirstFileA(
+                PathOfLength(PathOf("*"), MAX_PATH + 1).c_str(), &data),
+            INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
 }
 
 TEST_F(Kernel32Files, CurrentDirectorySizeProtocol) {
@@ -168,6 +189,35 @@ TEST(Kernel32Messages, SystemTextIsAllocatedForTheCaller) {
   EXPECT_GT(length, 2u);
   EXPECT_EQ(std::string(text).substr(length - 2), "\r\n");
   EXPECT_EQ(LocalFree(text), nullptr);
+}
+
+// The codes a run can report, worded as Wine words them: whether there is a
+// text decides the form of the failure report.
+TEST(Kernel32Messages, CodesOfARunHaveTheirText) {
+  const struct {
+    DWORD code;
+    const char* text;
+  } cases[] = {
+      {ERROR_FILE_NOT_FOUND, "File not found.\r\n"},
+      {ERROR_ACCESS_DENIED, "Access denied.\r\n"},
+      {ERROR_INVALID_DATA, "Invalid data.\r\n"},
+      {ERROR_INVALID_PARAMETER, "Invalid parameter.\r\n"},
+      {ERROR_INSUFFICIENT_BUFFER, "Insufficient buffer.\r\n"},
+      {ERROR_NO_MORE_ITEMS, "No more data available.\r\n"},
+      {ERROR_KEY_DELETED, "Key deleted.\r\n"},
+      {ERROR_INVALID_USER_BUFFER, "Invalid user buffer.\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.code);
+    char* text = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr,
+        c.code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+        reinterpret_cast<LPSTR>(&text), 0, nullptr);
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(std::string(text, length), c.text);
+    LocalFree(text);
+  }
 }
 
 TEST(Kernel32Messages, SetupApiCodesHaveNoSystemText) {

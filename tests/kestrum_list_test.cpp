@@ -180,13 +180,46 @@ TEST_F(KestrumList, KeyOnlyInRemoveInfListsTheDefaultText) {
   EXPECT_TRUE(DeviceExists(other));
 }
 
-TEST_F(KestrumList, OverLongJoinedPathIsRefused) {
-  const std::string device = CreateDevice({"ROOT\\KESTRUM_LONG"});
-  const std::string name(300, 'l');
-  const auto run = RunKestrum({"F", name});
-  EXPECT_EQ(run.output, "Path is too long.");
-  EXPECT_EQ(run.status, 1);
-  EXPECT_TRUE(DeviceExists(device));
+// The joined path must fit 262 characters with its NUL; the INI service then
+// reads no path longer than 259, so that is the longest list that works.
+TEST_F(KestrumList, JoinedPathAtTheBounds) {
+  const std::string device = CreateDevice({"ROOT\\KESTRUM_EDGE"});
+  const std::string folder = harness::WindowsPath(work_dir()) + "\\";
+  const struct {
+    std::size_t length;
+    std::string output;
+  } cases[] = {
+      {262, "Path is too long."},
+      {261, kListUnreadable},
+      {260, kListUnreadable},
+      {259, "Found! [ROOT\\KESTRUM_EDGE]\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.length);
+    const std::string name(c.length - folder.size(), 'l');
+    harness::WriteFile(work_dir() / name,
+                       "[Hardware]\r\nDev0=ROOT\\KESTRUM_EDGE\r\n"
+                       "[RemoveINF]\r\nDev0=0\r\n");
+    const auto run = RunKestrum({"F", name});
+    EXPECT_EQ(run.output, c.output);
+    EXPECT_EQ(run.status, c.length == 259 ? 0 : 1);
+    EXPECT_EQ(DeviceExists(device), c.length != 259);
+  }
+  EXPECT_EQ(RunKestrum({"F", std::string(300, 'l')}).output,
+            "Path is too long.");
+}
+
+// As every file call does, the INI service drops the dots and spaces that
+// end the name.
+TEST_F(KestrumList, NameEndingInADotReadsTheNameWithout) {
+  const std::string device = CreateDevice({"ROOT\\KESTRUM_DOT"});
+  harness::WriteFile(work_dir() / "list.ini",
+                     "[Hardware]\r\nDev0=ROOT\\KESTRUM_DOT\r\n"
+                     "[RemoveINF]\r\nDev0=0\r\n");
+  const auto run = RunKestrum({"F", "list.ini."});
+  EXPECT_EQ(run.output, "Found! [ROOT\\KESTRUM_DOT]\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_FALSE(DeviceExists(device));
 }
 
 }  // namespace

@@ -605,6 +605,18 @@ TEST_F(SetupApiCopyOemInf, CopiesIntoTheInfFolderOnce) {
   EXPECT_EQ(cramped.error, static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
 }
 
+// The file is opened without the dots and spaces that end its name.
+TEST_F(SetupApiCopyOemInf, SourceNameEndingInDotsOrSpaces) {
+  const std::string inf = harness::DriverInf({"ROOT\\SETUPAPI_TRAIL"});
+  harness::WriteFile(work_dir() / "trail.inf", inf);
+  for (const char* typed : {"trail.inf ", "trail.inf."}) {
+    SCOPED_TRACE(typed);
+    const Copy copy = CopyInf(Source(typed));
+    ASSERT_TRUE(copy.result) << copy.error;
+    EXPECT_EQ(ReadFile(harness::HostPath(copy.destination)), inf);
+  }
+}
+
 TEST_F(SetupApiCopyOemInf, RefusedSourcesAndTheirCodes) {
   fs::create_directories(work_dir() / "folder.inf");
   harness::WriteFile(work_dir() / "empty.inf", "");

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform.h"
 #include "support/devices.h"
 #include "support/driver_inf.h"
 #include "support/fixture.h"
@@ -123,10 +124,34 @@ TEST_F(Tollaver, WildcardsPassTheFileTestButNotTheService) {
   EXPECT_EQ(RunTollaver({"*.none"}).output, kNoFile);
 }
 
-TEST_F(Tollaver, OverLongJoinedPathIsRefused) {
+// The joined path must fit 260 characters with its NUL.
+TEST_F(Tollaver, JoinedPathAtTheBounds) {
+  const std::string folder = harness::WindowsPath(work_dir()) + "\\";
+  const std::string inf = harness::DriverInf({"ROOT\\TOLLAVER_EDGE"});
+  for (const std::size_t length : {MAX_PATH, MAX_PATH - 1}) {
+    SCOPED_TRACE(length);
+    const std::string name(length - folder.size(), 't');
+    harness::WriteFile(work_dir() / name, inf);
+    const auto run = RunTollaver({name});
+    const bool fits = length < MAX_PATH;
+    EXPECT_EQ(run.output, fits ? "" : kTooLong);
+    EXPECT_EQ(run.status, fits ? 0 : -1);
+    EXPECT_EQ(CopiesOf(inf).size(), fits ? 1u : 0u);
+  }
   const auto run = RunTollaver({std::string(300, 't') + ".inf"});
   EXPECT_EQ(run.output, kTooLong);
   EXPECT_EQ(run.status, -1);
+}
+
+// Windows drops the dots and spaces that end a name, for the file test and
+// the service alike.
+TEST_F(Tollaver, NameEndingInASpaceIsTheNameWithout) {
+  const std::string inf = harness::DriverInf({"ROOT\\TOLLAVER_SPACE"});
+  harness::WriteFile(work_dir() / "good.inf", inf);
+  const auto run = RunTollaver({"good.inf "});
+  EXPECT_EQ(run.output, "");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(CopiesOf(inf).size(), 1u);
 }
 
 }  // namespace

@@ -13,4 +13,15 @@ bool HasWildcards(std::string_view windows_path) {
   return windows_path.find_first_of("*?") != std::string_view::npos;
 }
 
+bool AnsiPathTooLong(std::string_view windows_path) {
+  return windows_path.size() > MAX_PATH;
+}
+
+std::string_view WithoutTrailingDotsAndSpaces(std::string_view name) {
+  if (name == "." || name == "..") return name;
+  const std::size_t kept = name.find_last_not_of(". ");
+  return kept == std::string_view::npos ? std::string_view()
+                                        : name.substr(0, kept + 1);
+}
+
 }  // namespace standin

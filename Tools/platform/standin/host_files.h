@@ -18,6 +18,14 @@ DWORD MissingPathError(const std::filesystem::path& host_path);
 /// may contain.
 bool HasWildcards(std::string_view windows_path);
 
+/// Wine converts an ANSI file name through a buffer of MAX_PATH + 1
+/// characters: a longer one fails with ERROR_FILENAME_EXCED_RANGE.
+bool AnsiPathTooLong(std::string_view windows_path);
+
+/// A path's last name without the dots and spaces that end it, which Windows
+/// drops before it looks: "list.ini." opens list.ini. "." and ".." stay.
+std::string_view WithoutTrailingDotsAndSpaces(std::string_view name);
+
 }  // namespace standin
 
 #endif  // STANDIN_HOST_FILES_H_

@@ -33,6 +33,9 @@ BOOL DeleteFileA(LPCSTR path) {
   standin::TraceCall("DeleteFileA", {{"path", path != nullptr ? path : ""}});
   if (standin::FaultDue("DeleteFileA")) return FALSE;
   if (path == nullptr) return standin::Fail(ERROR_PATH_NOT_FOUND);
+  if (standin::AnsiPathTooLong(path)) {
+    return standin::Fail(ERROR_FILENAME_EXCED_RANGE);
+  }
   if (standin::HasWildcards(path)) return standin::Fail(ERROR_INVALID_NAME);
   const fs::path file = standin::HostPath(path);
   struct stat info;

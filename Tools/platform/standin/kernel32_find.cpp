@@ -142,9 +142,10 @@ HANDLE FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data) {
     return Fail(ERROR_INVALID_PARAMETER);
   }
   const std::string_view text = pattern;
+  if (standin::AnsiPathTooLong(text)) return Fail(ERROR_FILENAME_EXCED_RANGE);
   const std::size_t cut = text.find_last_of("\\/");
-  const std::string_view name_pattern =
-      cut == std::string_view::npos ? text : text.substr(cut + 1);
+  const std::string_view name_pattern = standin::WithoutTrailingDotsAndSpaces(
+      cut == std::string_view::npos ? text : text.substr(cut + 1));
   const std::string folder_path = cut == std::string_view::npos
                                       ? "."
                                       : std::string(text.substr(0, cut + 1));

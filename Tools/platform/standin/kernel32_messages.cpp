@@ -46,9 +46,11 @@ constexpr SystemMessage kSystemMessages[] = {
     {259, "No more data available.\r\n"},
     {267, "Directory name invalid.\r\n"},
     {1006, "File invalid.\r\n"},
+    {1018, "Key deleted.\r\n"},
     {1168, "Element not found.\r\n"},
     {1223, "Operation canceled by user.\r\n"},
     {1460, "Timeout.\r\n"},
+    {1784, "Invalid user buffer.\r\n"},
 };
 
 constexpr DWORD kSupportedFlags = FORMAT_MESSAGE_ALLOCATE_BUFFER |

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "ascii.h"
+#include "host_files.h"
 #include "machine.h"
 
 namespace standin {
@@ -27,7 +28,8 @@ std::vector<std::string> Components(std::string_view path) {
   while (start < path.size()) {
     std::size_t end = start;
     while (end < path.size() && !IsSeparator(path[end])) ++end;
-    const std::string_view name = path.substr(start, end - start);
+    std::string_view name = path.substr(start, end - start);
+    if (end == path.size()) name = WithoutTrailingDotsAndSpaces(name);
     if (name == "..") {
       if (!names.empty()) names.pop_back();
     } else if (!name.empty() && name != ".") {

@@ -15,6 +15,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Wine makes the full path in a buffer of MAX_PATH characters: a longer one
+// opens nothing, though the file may exist.
+constexpr std::size_t kMaxProfilePath = MAX_PATH - 1;
+
 // Wine reads an integer through a 30-character buffer.
 constexpr std::size_t kIntBufferSize = 30;
 
@@ -30,6 +34,10 @@ OpenedProfile OpenProfile(std::string_view file, const char* operation) {
   if (standin::FaultDue(operation)) return {};
   if (standin::HasWildcards(file)) {
     SetLastError(ERROR_INVALID_NAME);
+    return {};
+  }
+  if (file.size() > kMaxProfilePath) {
+    SetLastError(ERROR_PATH_NOT_FOUND);
     return {};
   }
   // A bare file name is looked for in the Windows folder.
