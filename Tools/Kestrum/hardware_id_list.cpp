@@ -6,8 +6,9 @@ const char* NextHardwareId(const char* ids, DWORD size, DWORD* offset) {
   DWORD available = size - *offset;
   DWORD length = 0;
   while (length < available && id[length] != '\0') ++length;
-  // Wine's own ROOT\WINE\WINEBUS value has junk after its end and no final
-  // NUL: a string without its NUL is not a complete ID.
+  // A last string that the buffer does not end (a value stored raw, without
+  // its final NUL) is no complete ID, and comparing it would read past the
+  // buffer.
   if (length == available) return 0;
   *offset += length + 1;
   return id;
