@@ -55,6 +55,9 @@ MachineState FreshState() {
       {"WINEBUS\\VID_845E&PID_0002\\0&0000&0&0", "HIDClass", kHidClass,
        "WINEBUS\\VID_845E&PID_0002\0\0"s, true},
   };
+  // Windows 98 also keeps OEM INF files in INF\OTHER, which Wine never
+  // searches: searched here on purpose, so that the removal tool's target
+  // is covered.
   state.driver_folders = {"C:\\windows\\inf", "C:\\windows\\inf\\other"};
   return state;
 }

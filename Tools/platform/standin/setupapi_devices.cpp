@@ -91,6 +91,8 @@ HDEVINFO SetupDiGetClassDevsA(const GUID* class_guid, PCSTR enumerator,
   if ((flags & DIGCF_DEVICEINTERFACE) == 0) {
     for (const Device& device : LoadMachine().devices) {
       if (!all_classes && !SameGuid(device.class_guid, *class_guid)) continue;
+      // Honoured as Windows does; Wine ignores it (stricter on purpose: a
+      // tool that asked for present devices only would miss phantoms).
       if ((flags & DIGCF_PRESENT) != 0 && !device.present) continue;
       if (enumerator != nullptr &&
           !EqualIgnoringCase(Enumerator(device.instance_id), enumerator)) {

@@ -29,6 +29,8 @@ bool KnownDriverType(DWORD driver_type) {
   return driver_type == SPDIT_CLASSDRIVER || driver_type == SPDIT_COMPATDRIVER;
 }
 
+// Stricter than Wine on purpose, which takes any cbSize: Windows checks it,
+// and a tool that passed a wrong one would fail there.
 bool DriverRecordSize(DWORD size) {
   return size == sizeof(SP_DRVINFO_DATA_V1_A) ||
          size == sizeof(SP_DRVINFO_DATA_V2_A);
