@@ -79,7 +79,7 @@ BOOL SetupDiGetDeviceRegistryPropertyA(HDEVINFO set, PSP_DEVINFO_DATA device,
   const DWORD needed = static_cast<DWORD>(value->bytes.size());
   if (type != nullptr) *type = value->type;
   if (required != nullptr) *required = needed;
-  // Wine: no buffer at all is short, even for a value of 0 bytes.
+  // A size of 0 is short even for a value of 0 bytes (Wine).
   if (size == 0 || size < needed) return Fail(ERROR_INSUFFICIENT_BUFFER);
   std::copy(value->bytes.begin(), value->bytes.end(), buffer);
   return TRUE;
