@@ -1,5 +1,5 @@
-// Stand-in only: setting an environment variable of this process (the machine,
-// its faults, its trace) for one scope.
+// Stand-in only: setting or unsetting an environment variable of this process
+// (the machine, its faults, its trace) for one scope.
 #ifndef TESTS_SUPPORT_SCOPED_ENV_H_
 #define TESTS_SUPPORT_SCOPED_ENV_H_
 
@@ -10,12 +10,16 @@
 
 namespace harness {
 
-/// Sets an environment variable while it lives, then restores the old value.
+/// Sets (or, with no value, unsets) an environment variable while it lives,
+/// then restores the old value.
 class ScopedEnv {
  public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = getenv(name)) previous_ = old;
+  ScopedEnv(const char* name, const std::string& value) : ScopedEnv(name) {
     setenv(name, value.c_str(), 1);
+  }
+  explicit ScopedEnv(const char* name) : name_(name) {
+    if (const char* old = getenv(name)) previous_ = old;
+    unsetenv(name);
   }
   ~ScopedEnv() {
     if (previous_) {

@@ -1,9 +1,10 @@
 // The machine's state file: machine.json in the machine directory, read by
 // every process and rewritten whole on every change.
 //
-// A machine directory that cannot be read or written, or a state file that is
-// not valid, is a broken test set-up rather than a condition Windows has: it
-// throws std::runtime_error, which ends a tool with the reason.
+// A machine directory that is not named, cannot be read or written, or a state
+// file that is not valid, is a broken test set-up rather than a condition
+// Windows has. An unnamed one ends the process with one line; the others throw
+// std::runtime_error, which ends a tool with the reason.
 #include "machine.h"
 
 #include <standin/testing.h>
@@ -158,15 +159,13 @@ MachineState CreateMachine() {
 
 std::filesystem::path MachineDir() {
   const char* named = std::getenv(testing::kMachineVariable);
-  if (named != nullptr && *named != '\0') {
-    return std::filesystem::absolute(named);
+  if (named == nullptr || *named == '\0') {
+    // A default folder would be a machine nobody asked for, made quietly.
+    std::fprintf(stderr, "standin: %s is not set: name the machine directory\n",
+                 testing::kMachineVariable);
+    std::exit(1);
   }
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && *home != '\0') {
-    return std::filesystem::path(home) / ".standin-machine";
-  }
-  return std::filesystem::temp_directory_path() /
-         ("standin-machine-" + std::to_string(::getuid()));
+  return std::filesystem::absolute(named);
 }
 
 void EnsureMachine() {

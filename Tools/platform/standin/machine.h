@@ -34,7 +34,8 @@ struct MachineState {
   std::vector<std::string> driver_folders;
 };
 
-/// The machine directory: kMachineVariable, or a per-user default.
+/// The machine directory kMachineVariable names. Unset or empty, it ends the
+/// process with one line on stderr and status 1.
 std::filesystem::path MachineDir();
 
 /// Creates the machine (see LoadMachine) unless it exists, without reading
