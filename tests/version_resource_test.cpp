@@ -1,5 +1,5 @@
 // The version resources of the shipped executables, read as Windows reads
-// them.
+// them. Both carry the version in VERSION (TOOLS_VERSION*, from the build).
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -13,8 +13,11 @@ namespace {
 struct VersionInfo {
   std::string description;
   std::string file_version_text;
+  std::string product_version_text;
   DWORD version_high = 0;
   DWORD version_low = 0;
+  DWORD product_high = 0;
+  DWORD product_low = 0;
 };
 
 VersionInfo ReadVersionInfo(const std::filesystem::path& exe) {
@@ -55,29 +58,42 @@ VersionInfo ReadVersionInfo(const std::filesystem::path& exe) {
   };
   info.description = text("FileDescription");
   info.file_version_text = text("FileVersion");
+  info.product_version_text = text("ProductVersion");
   VS_FIXEDFILEINFO* fixed = nullptr;
   if (VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed),
                      &length) &&
       fixed != nullptr) {
     info.version_high = fixed->dwFileVersionMS;
     info.version_low = fixed->dwFileVersionLS;
+    info.product_high = fixed->dwProductVersionMS;
+    info.product_low = fixed->dwProductVersionLS;
   }
   return info;
+}
+
+// Every version field holds the version in VERSION.
+void ExpectVersionFromVersionFile(const VersionInfo& info) {
+  constexpr DWORD kHigh = MAKELONG(TOOLS_VERSION_MINOR, TOOLS_VERSION_MAJOR);
+  constexpr DWORD kLow = MAKELONG(TOOLS_VERSION_TWEAK, TOOLS_VERSION_PATCH);
+  EXPECT_EQ(info.file_version_text, TOOLS_VERSION);
+  EXPECT_EQ(info.product_version_text, TOOLS_VERSION);
+  EXPECT_EQ(info.version_high, kHigh);
+  EXPECT_EQ(info.version_low, kLow);
+  EXPECT_EQ(info.product_high, kHigh);
+  EXPECT_EQ(info.product_low, kLow);
 }
 
 TEST(VersionResource, Kestrum) {
   const VersionInfo info = ReadVersionInfo(harness::KestrumPath());
   EXPECT_EQ(info.description,
             "Program for removing device under Windows 98//98SE/ME");
-  EXPECT_EQ(info.file_version_text, "1.0.0.3");
-  EXPECT_EQ(info.version_high, MAKELONG(0, 1));
-  EXPECT_EQ(info.version_low, MAKELONG(3, 0));
+  ExpectVersionFromVersionFile(info);
 }
 
 TEST(VersionResource, Tollaver) {
   const VersionInfo info = ReadVersionInfo(harness::TollaverPath());
   EXPECT_EQ(info.description, "Tollaver Program for Windows 2000/XP Drivers");
-  EXPECT_FALSE(info.file_version_text.empty());
+  ExpectVersionFromVersionFile(info);
 }
 
 }  // namespace
