@@ -8,6 +8,10 @@
 # that they can be hard links to it (same file system).
 WINE_TEMPLATE=${WINE_TEMPLATE:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/wine-template}
 WINE_RUNS=$(dirname "$WINE_TEMPLATE")/wine-runs
+# What the template holds, written in its .template-complete: a template made
+# to an older recipe is made again. Raise it whenever wine_template_ensure
+# changes what goes into the template.
+WINE_TEMPLATE_RECIPE=2
 
 # The environment of every Wine run: a 32-bit prefix, no debug chatter, system
 # texts in English, no display, and none of the helpers that wineboot would
@@ -18,11 +22,12 @@ wine_environment() {
   unset DISPLAY WAYLAND_DISPLAY
 }
 
-# Whether the template is complete and made by the Wine installed now: Wine
-# itself updates a prefix whose .update-timestamp differs from wine.inf's
-# time, which would cost every run seconds.
+# Whether the template is complete, made to the current recipe and by the
+# Wine installed now: Wine itself updates a prefix whose .update-timestamp
+# differs from wine.inf's time, which would cost every run seconds.
 wine_template_current() {
   [[ -f $WINE_TEMPLATE/.template-complete ]] || return 1
+  [[ $(<"$WINE_TEMPLATE/.template-complete") == "recipe $WINE_TEMPLATE_RECIPE" ]] || return 1
   local inf
   for inf in /usr/share/wine/wine.inf /usr/lib/wine/wine.inf; do
     if [[ -f $inf ]]; then
@@ -31,6 +36,15 @@ wine_template_current() {
     fi
   done
   return 0
+}
+
+# Shows each tool the Windows it is built for (GetVersionEx: Kestrum 4.10,
+# platform 1; Tollaver 5.0), in prefix $1; every other program keeps Wine's
+# default.
+wine_show_targets() {
+  local key='HKCU\Software\Wine\AppDefaults'
+  WINEPREFIX=$1 wine reg add "$key\kestrum.exe" /v Version /d win98 /f &&
+    WINEPREFIX=$1 wine reg add "$key\tollaver.exe" /v Version /d win2k /f
 }
 
 # Makes the template unless it is current. Concurrent callers wait on a lock;
@@ -46,6 +60,7 @@ wine_template_ensure() {
     rm -rf "$fresh"
     wine_environment
     if ! WINEPREFIX=$fresh wineboot -i >"$log" 2>&1 ||
+      ! wine_show_targets "$fresh" >>"$log" 2>&1 ||
       ! WINEPREFIX=$fresh wineserver -w >>"$log" 2>&1; then
       cat "$log" >&2
       rm -rf "$fresh"
@@ -53,7 +68,7 @@ wine_template_ensure() {
     fi
     # Each copy must start its own wineserver directory (see wine_prefix_end).
     wine_server_dir_remove "$fresh"
-    date -u >"$fresh/.template-complete"
+    echo "recipe $WINE_TEMPLATE_RECIPE" >"$fresh/.template-complete"
     if [[ -e $WINE_TEMPLATE ]]; then
       mv "$WINE_TEMPLATE" "$WINE_TEMPLATE.old.$$"
       rm -rf "$WINE_TEMPLATE.old.$$"

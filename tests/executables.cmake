@@ -15,3 +15,13 @@ if(WIN32)
     TOOLS_VERSION_PATCH=${PROJECT_VERSION_PATCH}
     TOOLS_VERSION_TWEAK=${PROJECT_VERSION_TWEAK})
 endif()
+# Under Wine each tool is shown its own Windows by file name.
+if(WIN32)
+  add_executable(show_version tools/show_version.cpp)
+  # Wine's prefix has no mingw-w64 run-time DLLs.
+  target_link_options(show_version PRIVATE -static)
+  add_suite(wine_versions_test wine_versions_test.cpp WINDOWS_ONLY)
+  add_dependencies(wine_versions_test show_version)
+  target_compile_definitions(wine_versions_test PRIVATE
+    SHOW_VERSION_EXE="$<TARGET_FILE:show_version>")
+endif()
