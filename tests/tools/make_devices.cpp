@@ -1,13 +1,17 @@
-// Makes devices on the machine it runs on (the demo's Wine prefix), as
-// plugging in hardware would, and lists them.
+// Makes devices on the machine it runs on (the demo's Wine prefix, the bench's
+// prefix or stand-in machine), as plugging in hardware would, and lists them.
 //
 //   make_devices ID[,ID...]...  one System device per argument, with these
 //                               hardware IDs (commas separate them, as on an
 //                               INF model line, so no ID holds one)
 //   make_devices --list         the devices made this way, with their IDs
+//   make_devices --count N      N devices with two IDs each (BENCH\DEVICE_i,
+//                               BENCH\COMPAT_i), made in this one process:
+//                               scripts/bench's machine
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -72,13 +76,34 @@ int Make(const std::vector<std::string>& devices) {
   return 0;
 }
 
+int MakeMany(const std::string& count_text) {
+  char* end = nullptr;
+  const long count = std::strtol(count_text.c_str(), &end, 10);
+  if (end == count_text.c_str() || *end != '\0' || count < 0) {
+    std::fprintf(stderr, "make_devices: not a device count: %s\n",
+                 count_text.c_str());
+    return 2;
+  }
+  for (long i = 0; i < count; ++i) {
+    const std::string n = std::to_string(i);
+    if (harness::CreateDevice({"BENCH\\DEVICE_" + n, "BENCH\\COMPAT_" + n})
+            .empty()) {
+      std::fprintf(stderr, "make_devices: cannot make device %ld\n", i);
+      return 1;
+    }
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   if (args.size() == 1 && args[0] == "--list") return List();
+  if (args.size() == 2 && args[0] == "--count") return MakeMany(args[1]);
   if (args.empty() || args[0].rfind("--", 0) == 0) {
-    std::fprintf(stderr, "usage: make_devices ID[,ID...]... | --list\n");
+    std::fprintf(stderr,
+                 "usage: make_devices ID[,ID...]... | --list | --count N\n");
     return 2;
   }
   return Make(args);
