@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -146,6 +147,21 @@ MachineState FromJson(const json& document) {
 
 std::filesystem::path StateFile() { return MachineDir() / kStateFile; }
 
+// The state this process last read or wrote, and the text of the file it is:
+// loading an unchanged file again need not parse it, which would make every
+// call of a scan cost as much as the whole machine. Comparing the text, not
+// the file's times, cannot mistake one state for another.
+struct CachedState {
+  std::filesystem::path file;
+  std::string text;
+  MachineState state;
+};
+
+std::optional<CachedState>& Cache() {
+  static auto* cache = new std::optional<CachedState>;  // outlives callers
+  return *cache;
+}
+
 // Creates the folders a fresh installation has and saves its state.
 MachineState CreateMachine() {
   std::filesystem::create_directories(MachineDir() / "drive_c" / "windows" /
@@ -181,11 +197,19 @@ MachineState LoadMachine() {
     }
     return CreateMachine();
   }
+  std::ostringstream read;
+  read << in.rdbuf();
+  std::string text = std::move(read).str();
+  std::optional<CachedState>& cache = Cache();
+  if (cache && cache->file == file && cache->text == text) return cache->state;
+  MachineState state;
   try {
-    return FromJson(json::parse(in));
+    state = FromJson(json::parse(text));
   } catch (const std::exception& error) {
     throw std::runtime_error("standin: " + file.string() + ": " + error.what());
   }
+  cache = CachedState{file, std::move(text), state};
+  return state;
 }
 
 void SaveMachine(const MachineState& state) {
@@ -213,6 +237,7 @@ void SaveMachine(const MachineState& state) {
     }
   }
   std::filesystem::rename(temporary, dir / kStateFile);
+  Cache() = CachedState{dir / kStateFile, std::move(text), state};
 }
 
 Device* FindMachineDevice(MachineState* machine, std::string_view instance_id) {
