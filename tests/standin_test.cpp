@@ -330,34 +330,6 @@ TEST(StandinHeap, LptrZeroFills) {
   EXPECT_EQ(LocalFree(block), nullptr);
 }
 
-// The stand-in words system messages as Wine does, which tests of the tools'
-// failure reports rely on.
-TEST(StandinMessages, WineWording) {
-  const struct {
-    DWORD code;
-    const char* text;
-  } cases[] = {
-      {ERROR_FILE_NOT_FOUND, "File not found.\r\n"},
-      {ERROR_ACCESS_DENIED, "Access denied.\r\n"},
-      {ERROR_INVALID_DATA, "Invalid data.\r\n"},
-      {ERROR_INVALID_PARAMETER, "Invalid parameter.\r\n"},
-      {ERROR_INSUFFICIENT_BUFFER, "Insufficient buffer.\r\n"},
-      {ERROR_NO_MORE_ITEMS, "No more data available.\r\n"},
-  };
-  for (const auto& c : cases) {
-    char* text = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-            FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, c.code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-        reinterpret_cast<LPSTR>(&text), 0, nullptr);
-    ASSERT_NE(text, nullptr) << c.code;
-    EXPECT_STREQ(text, c.text);
-    EXPECT_EQ(length, std::strlen(c.text));
-    LocalFree(text);
-  }
-}
-
 TEST(StandinMessages, UnknownCodeHasNoText) {
   char* text = nullptr;
   SetLastError(0);
