@@ -131,9 +131,9 @@ TEST_F(Tollaver, JoinedPathAtTheBounds) {
   for (const std::size_t length : {MAX_PATH, MAX_PATH - 1}) {
     SCOPED_TRACE(length);
     const std::string name(length - folder.size(), 't');
-    harness::WriteFile(work_dir() / name, inf);
-    const auto run = RunTollaver({name});
     const bool fits = length < MAX_PATH;
+    if (fits) harness::WriteFile(work_dir() / name, inf);
+    const auto run = RunTollaver({name});
     EXPECT_EQ(run.output, fits ? "" : kTooLong);
     EXPECT_EQ(run.status, fits ? 0 : -1);
     EXPECT_EQ(CopiesOf(inf).size(), fits ? 1u : 0u);
