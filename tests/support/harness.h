@@ -26,8 +26,13 @@ struct RunOptions {
   std::vector<std::string> environment;
 };
 
+/// How long a tool may run before it counts as hung: every run of the suite
+/// ends in well under a second, but for a slow first start under Wine.
+inline constexpr int kToolDeadlineSeconds = 60;
+
 /// Starts `tool` with `args`, waits for it and returns what it gave back. A
-/// process that cannot be started fails the calling test at its own line.
+/// process that cannot be started, or that is still running at the deadline
+/// (it is then killed), fails the calling test at its own line.
 ToolRun RunTool(const std::filesystem::path& tool,
                 const std::vector<std::string>& args,
                 const RunOptions& options = {},

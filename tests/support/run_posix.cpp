@@ -1,12 +1,15 @@
 // Starting the tools on a POSIX host, where they run against the stand-in.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
 #include <standin/testing.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
@@ -76,9 +79,29 @@ ToolRun RunTool(const std::filesystem::path& tool,
     ADD_FAILURE_AT(file, line) << "fork: " << std::strerror(errno);
     return run;
   }
+  const auto deadline = std::chrono::steady_clock::now() +
+                        std::chrono::seconds(kToolDeadlineSeconds);
   char chunk[4096];
-  ssize_t got;
-  while ((got = read(pipe_fds[0], chunk, sizeof chunk)) != 0) {
+  bool hung = false;
+  while (true) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    pollfd ready{pipe_fds[0], POLLIN, 0};
+    const int polled =
+        left.count() > 0 ? poll(&ready, 1, static_cast<int>(left.count())) : 0;
+    if (polled == 0) {
+      hung = true;
+      kill(child, SIGKILL);
+      ADD_FAILURE_AT(file, line) << tool << " did not end within "
+                                 << kToolDeadlineSeconds << " s: killed";
+      break;
+    }
+    if (polled < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    const ssize_t got = read(pipe_fds[0], chunk, sizeof chunk);
+    if (got == 0) break;
     if (got > 0) {
       run.output.append(chunk, static_cast<std::size_t>(got));
     } else if (errno != EINTR) {
@@ -91,7 +114,7 @@ ToolRun RunTool(const std::filesystem::path& tool,
   }
   if (WIFEXITED(wait_status)) {
     run.status = static_cast<signed char>(WEXITSTATUS(wait_status));
-  } else {
+  } else if (!hung) {
     ADD_FAILURE_AT(file, line)
         << tool << " ended by signal " << WTERMSIG(wait_status);
   }

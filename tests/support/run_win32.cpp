@@ -4,9 +4,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <utility>
 
 #include "support/harness.h"
@@ -205,6 +207,15 @@ ToolRun RunTool(const std::filesystem::path& tool,
   Handle thread_handle(process.hThread);
   // Only the child may hold the write end now, so reading ends when it does.
   output_writer.Reset();
+  // A tool that hangs is ended, which ends the reading too.
+  std::atomic<bool> hung{false};
+  std::thread watchdog([&] {
+    if (WaitForSingleObject(process_handle.get(), kToolDeadlineSeconds * 1000) ==
+        WAIT_TIMEOUT) {
+      hung = true;
+      TerminateProcess(process_handle.get(), 1);
+    }
+  });
 
   std::string output;
   char chunk[4096];
@@ -214,6 +225,12 @@ ToolRun RunTool(const std::filesystem::path& tool,
     output.append(chunk, got);
   }
   WaitForSingleObject(process_handle.get(), INFINITE);
+  watchdog.join();
+  if (hung) {
+    ADD_FAILURE_AT(file, line) << tool << " did not end within "
+                               << kToolDeadlineSeconds << " s: ended";
+    return run;
+  }
   DWORD code = 0;
   if (!GetExitCodeProcess(process_handle.get(), &code)) {
     const DWORD error = GetLastError();
