@@ -14,9 +14,7 @@ if(WIN32)
     TOOLS_VERSION_MINOR=${PROJECT_VERSION_MINOR}
     TOOLS_VERSION_PATCH=${PROJECT_VERSION_PATCH}
     TOOLS_VERSION_TWEAK=${PROJECT_VERSION_TWEAK})
-endif()
-# Under Wine each tool is shown its own Windows by file name.
-if(WIN32)
+  # Under Wine each tool is shown its own Windows by file name.
   add_executable(show_version tools/show_version.cpp)
   # Wine's prefix has no mingw-w64 run-time DLLs.
   target_link_options(show_version PRIVATE -static)
