@@ -22,9 +22,11 @@ namespace {
 
 // Child side of the fork: only async-signal-safe calls until exec.
 [[noreturn]] void ExecTool(const std::filesystem::path& tool, char* const* argv,
-                           const RunOptions& options, int output_fd) {
+                           const RunOptions& options, int output_fd,
+                           int errors_fd) {
   dup2(output_fd, STDOUT_FILENO);
   close(output_fd);
+  if (errors_fd >= 0) dup2(errors_fd, STDERR_FILENO);
   if (!options.cwd.empty() && chdir(options.cwd.c_str()) != 0) _exit(127);
   for (const std::string& entry : options.environment) {
     putenv(const_cast<char*>(entry.c_str()));
@@ -63,17 +65,29 @@ ToolRun RunTool(const std::filesystem::path& tool,
                  [](std::string& word) { return word.data(); });
   argv.push_back(nullptr);
 
+  int errors_fd = -1;
+  if (!options.errors_file.empty()) {
+    errors_fd = open(options.errors_file.c_str(),
+                     O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (errors_fd < 0) {
+      ADD_FAILURE_AT(file, line) << "cannot write " << options.errors_file
+                                 << ": " << std::strerror(errno);
+      return run;
+    }
+  }
   int pipe_fds[2];
   if (pipe2(pipe_fds, O_CLOEXEC) != 0) {
     ADD_FAILURE_AT(file, line) << "pipe: " << std::strerror(errno);
+    if (errors_fd >= 0) close(errors_fd);
     return run;
   }
   const pid_t child = fork();
   if (child == 0) {
     close(pipe_fds[0]);
-    ExecTool(tool, argv.data(), options, pipe_fds[1]);
+    ExecTool(tool, argv.data(), options, pipe_fds[1], errors_fd);
   }
   close(pipe_fds[1]);
+  if (errors_fd >= 0) close(errors_fd);
   if (child < 0) {
     close(pipe_fds[0]);
     ADD_FAILURE_AT(file, line) << "fork: " << std::strerror(errno);

@@ -180,7 +180,16 @@ ToolRun RunTool(const std::filesystem::path& tool,
                            FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                            OPEN_EXISTING, 0, nullptr));
   // Diagnostics go where the test's own go.
-  Handle errors = InheritableCopy(GetStdHandle(STD_ERROR_HANDLE));
+  Handle errors =
+      options.errors_file.empty()
+          ? InheritableCopy(GetStdHandle(STD_ERROR_HANDLE))
+          : Handle(CreateFileA(WindowsPath(options.errors_file).c_str(),
+                               GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (errors.get() == INVALID_HANDLE_VALUE) {
+    ADD_FAILURE_AT(file, line) << "cannot write " << options.errors_file;
+    return run;
+  }
 
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
@@ -210,8 +219,8 @@ ToolRun RunTool(const std::filesystem::path& tool,
   // A tool that hangs is ended, which ends the reading too.
   std::atomic<bool> hung{false};
   std::thread watchdog([&] {
-    if (WaitForSingleObject(process_handle.get(), kToolDeadlineSeconds * 1000) ==
-        WAIT_TIMEOUT) {
+    if (WaitForSingleObject(process_handle.get(),
+                            kToolDeadlineSeconds * 1000) == WAIT_TIMEOUT) {
       hung = true;
       TerminateProcess(process_handle.get(), 1);
     }
