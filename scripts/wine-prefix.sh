@@ -1,5 +1,5 @@
-# Wine prefixes for the Windows build: sourced by wine-run, wine-template and
-# demo. A template prefix is made once (wineboot takes seconds) and never run
+# Wine prefixes for the Windows build: sourced by wine-run, wine-template,
+# demo, bench, agreement and test. A template prefix is made once (wineboot takes seconds) and never run
 # in again; every run gets a throwaway prefix copied from it in a fraction of a
 # second, so no run sees what another one did.
 
@@ -12,6 +12,12 @@ WINE_RUNS=$(dirname "$WINE_TEMPLATE")/wine-runs
 # to an older recipe is made again. Raise it whenever wine_template_ensure
 # changes what goes into the template.
 WINE_TEMPLATE_RECIPE=2
+
+# Whether Wine can start here at all: Debian's 32-bit Wine is a 32-bit Linux
+# program, which a kernel without 32-bit emulation cannot run.
+wine_can_start() {
+  wine --version >/dev/null 2>&1
+}
 
 # The environment of every Wine run: a 32-bit prefix, no debug chatter, system
 # texts in English, no display, and none of the helpers that wineboot would
