@@ -36,15 +36,15 @@ OpenedProfile OpenProfile(std::string_view file, const char* operation) {
     SetLastError(ERROR_INVALID_NAME);
     return {};
   }
-  if (file.size() > kMaxProfilePath) {
-    SetLastError(ERROR_PATH_NOT_FOUND);
-    return {};
-  }
   // A bare file name is looked for in the Windows folder.
   const std::string windows_path =
       file.find_first_of("\\/") == std::string_view::npos
           ? "C:\\windows\\" + std::string(file)
           : std::string(file);
+  if (windows_path.size() > kMaxProfilePath) {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return {};
+  }
   const fs::path path = standin::HostPath(windows_path);
   std::error_code error;
   const fs::file_status status = fs::status(path, error);
