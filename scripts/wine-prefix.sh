@@ -1,29 +1,93 @@
-# Wine prefixes for the Windows build: sourced by wine-run, wine-template,
-# demo, bench, agreement and test. A template prefix is made once (wineboot takes seconds) and never run
-# in again; every run gets a throwaway prefix copied from it in a fraction of a
-# second, so no run sees what another one did.
+# Wine prefixes for the Windows builds: sourced by wine-run, wine-template,
+# demo, bench and test. A template prefix is made once per architecture
+# (wineboot takes seconds) and never run in again; every run gets a throwaway
+# prefix copied from it in a fraction of a second, so no run sees what another
+# one did.
+#
+# Call wine_select win32|win64 first: the 32-bit build runs under 32-bit Wine
+# (a 32-bit Linux program), the 64-bit build under 64-bit Wine. $WINE is then
+# the loader to run programs with, always called by path: /usr/bin/wine picks
+# the 32-bit loader whenever it is installed, even where it cannot start.
 
-# The template: $WINE_TEMPLATE, or build/wine-template in the source tree, the
-# same for every preset. Throwaway prefixes live beside it, in wine-runs/, so
-# that they can be hard links to it (same file system).
-WINE_TEMPLATE=${WINE_TEMPLATE:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/wine-template}
-WINE_RUNS=$(dirname "$WINE_TEMPLATE")/wine-runs
+WINE_BUILD_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build
 # What the template holds, written in its .template-complete: a template made
 # to an older recipe is made again. Raise it whenever wine_template_ensure
 # changes what goes into the template.
-WINE_TEMPLATE_RECIPE=2
+WINE_TEMPLATE_RECIPE=3
 
-# Whether Wine can start here at all: Debian's 32-bit Wine is a 32-bit Linux
-# program, which a kernel without 32-bit emulation cannot run.
-wine_can_start() {
-  wine --version >/dev/null 2>&1
+# wine_select win32|win64: the loader, the prefix architecture and the
+# template ($WINE_TEMPLATE_<arch>, or build/wine-template-<arch>). Throwaway
+# prefixes live beside the template, in wine-runs-<arch>/, so that they can be
+# hard links to it (same file system).
+wine_select() {
+  case $1 in
+    win32) WINE=/usr/lib/wine/wine ;;
+    win64) WINE=/usr/lib/wine/wine64 ;;
+    *)
+      echo "wine-prefix: no Wine for architecture '$1' (win32 or win64)" >&2
+      return 1
+      ;;
+  esac
+  WINE_ARCH=$1
+  local override=WINE_TEMPLATE_$1
+  WINE_TEMPLATE=${!override:-$WINE_BUILD_DIR/wine-template-$1}
+  WINE_RUNS=$(dirname "$WINE_TEMPLATE")/wine-runs-$1
 }
 
-# The environment of every Wine run: a 32-bit prefix, no debug chatter, system
-# texts in English, no display, and none of the helpers that wineboot would
-# start or offer to download.
+# Whether this kernel starts 32-bit Linux programs, found by trying: a 93-byte
+# i386 program that only exits with 0. Kernels with 32-bit emulation disabled
+# refuse it ("Exec format error"), and then 32-bit Wine cannot run either.
+kernel_runs_32bit_programs() {
+  local probe status
+  probe=$(mktemp) || return 1
+  printf '%b' '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00'\
+'\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00'\
+'\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00'\
+'\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08'\
+'\x00\x80\x04\x08\x5d\x00\x00\x00\x5d\x00\x00\x00\x05\x00\x00\x00'\
+'\x00\x10\x00\x00\xb8\x01\x00\x00\x00\x31\xdb\xcd\x80' >"$probe"
+  chmod +x "$probe"
+  "$probe" 2>/dev/null
+  status=$?
+  rm -f "$probe"
+  return "$status"
+}
+
+# Whether the Wine of architecture $1 can start here, found by trying: 32-bit
+# Wine is a 32-bit Linux program, which a kernel without 32-bit emulation
+# cannot run.
+wine_can_start() {
+  (wine_select "$1" && [[ -x $WINE ]] && "$WINE" --version) >/dev/null 2>&1
+}
+
+# The preset whose executables a demonstration runs, and the Wine that runs
+# them ("windows win32" or "windows-x64 win64"): the shipped 32-bit build where
+# 32-bit Wine starts, else the 64-bit build of the same sources. Fails when no
+# Wine can start.
+wine_pick_build() {
+  if wine_can_start win32; then
+    echo "windows win32"
+  elif wine_can_start win64; then
+    echo "windows-x64 win64"
+  else
+    return 1
+  fi
+}
+
+# Names the Wine of architecture $1 for people: "64-bit Wine
+# (wine-8.0 (Debian 8.0~repack-4), /usr/lib/wine/wine64)".
+wine_label() {
+  (
+    wine_select "$1" || exit 1
+    echo "${1#win}-bit Wine ($("$WINE" --version 2>/dev/null), $WINE)"
+  )
+}
+
+# The environment of every Wine run: the selected architecture, no debug
+# chatter, system texts in English, no display, and none of the helpers that
+# wineboot would start or offer to download.
 wine_environment() {
-  export WINEARCH=win32 WINEDEBUG=-all LANG=C.UTF-8 LC_ALL=C.UTF-8
+  export WINEARCH=$WINE_ARCH WINEDEBUG=-all LANG=C.UTF-8 LC_ALL=C.UTF-8
   export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
   unset DISPLAY WAYLAND_DISPLAY
 }
@@ -49,8 +113,8 @@ wine_template_current() {
 # default.
 wine_show_targets() {
   local key='HKCU\Software\Wine\AppDefaults'
-  WINEPREFIX=$1 wine reg add "$key\kestrum.exe" /v Version /d win98 /f &&
-    WINEPREFIX=$1 wine reg add "$key\tollaver.exe" /v Version /d win2k /f
+  WINEPREFIX=$1 "$WINE" reg add "$key\kestrum.exe" /v Version /d win98 /f &&
+    WINEPREFIX=$1 "$WINE" reg add "$key\tollaver.exe" /v Version /d win2k /f
 }
 
 # Makes the template unless it is current. Concurrent callers wait on a lock;
@@ -65,7 +129,7 @@ wine_template_ensure() {
     echo "wine-prefix: creating the Wine template $WINE_TEMPLATE" >&2
     rm -rf "$fresh"
     wine_environment
-    if ! WINEPREFIX=$fresh wineboot -i >"$log" 2>&1 ||
+    if ! WINEPREFIX=$fresh "$WINE" wineboot -i >"$log" 2>&1 ||
       ! wine_show_targets "$fresh" >>"$log" 2>&1 ||
       ! WINEPREFIX=$fresh wineserver -w >>"$log" 2>&1; then
       cat "$log" >&2

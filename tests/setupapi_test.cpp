@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -28,7 +29,17 @@ using harness::FindDevice;
 using harness::InstanceIds;
 using harness::NewDeviceData;
 
-constexpr DWORD kFixedDetailSize = sizeof(SP_DRVINFO_DETAIL_DATA_A) - 1;
+// The fixed part of the detail record ends where its variable tail starts (on
+// 64-bit the fixed part is padded, so not at sizeof - 1).
+constexpr DWORD kFixedDetailSize = offsetof(SP_DRVINFO_DETAIL_DATA_A, HardwareID);
+
+// The models-section decoration of this build's architecture, which Wine
+// prefers to the undecorated section.
+#ifdef _WIN64
+#define NT_ARCH "NTamd64"
+#else
+#define NT_ARCH "NTx86"
+#endif
 
 DeviceSet AllDevices() {
   HDEVINFO set = SetupDiGetClassDevsA(nullptr, nullptr, 0, DIGCF_ALLCLASSES);
@@ -339,10 +350,10 @@ constexpr char kTwoModels[] =
     "Signature=\"$Windows NT$\"\r\n"
     "Provider=%Prov%\r\n"
     "[Manufacturer]\r\n"
-    "%Mfg% = Models, NTx86\r\n"
+    "%Mfg% = Models, " NT_ARCH "\r\n"
     "[Models]\r\n"
     "\"Undecorated\" = Never, ROOT\\SETUPAPI_DRV\r\n"
-    "[Models.NTx86]\r\n"
+    "[Models." NT_ARCH "]\r\n"
     "%First% = FirstInstall, root\\setupapi_drv\r\n"
     "Unrelated = OtherInstall, ROOT\\SOMETHING_ELSE\r\n"
     "\"Second, by compatible ID\" = SecondInstall, X\\Y, GEN\\COMPAT\r\n"
@@ -423,10 +434,17 @@ TEST_F(SetupApiDrivers, ModelSectionsAndFieldsAsWineReadsThem) {
     seen.push_back(driver.description + " | " + driver.manufacturer + " | " +
                    driver.section);
   }
+  // A 64-bit program counts NTamd64 makers, not NTx86 ones, and reads the
+  // undecorated section where a 32-bit one reads .NTx86.
   EXPECT_EQ(seen, (std::vector<std::string>{
                       "Q \"x\" ; y | Maker One | %pct%",
+#ifdef _WIN64
+                      "Never | Three | X",
+                      "Never | Four, quoted | X",
+#else
                       "Plain | Two | V",
                       "%Nope% | Four, quoted | U",
+#endif
                       "First block | Five | M1",
                       "Second block | Five | M2",
                   }));

@@ -18,6 +18,9 @@
 #include <standin/win32_api.h>
 #endif
 
+// The shipped executables are 32-bit; the 64-bit test build has the 64-bit
+// sizes, which the service checks just the same.
+#if !defined(_WIN64)
 static_assert(sizeof(SP_DEVINFO_DATA) == 28, "32-bit SP_DEVINFO_DATA");
 static_assert(sizeof(SP_DEVINSTALL_PARAMS_A) == 296,
               "32-bit SP_DEVINSTALL_PARAMS_A");
@@ -25,5 +28,6 @@ static_assert(sizeof(SP_DRVINFO_DATA_V1_A) == 780,
               "32-bit SP_DRVINFO_DATA_V1_A");
 static_assert(sizeof(SP_DRVINFO_DETAIL_DATA_A) == 797,
               "32-bit SP_DRVINFO_DETAIL_DATA_A");
+#endif
 
 #endif  // TOOLS_PLATFORM_PLATFORM_H_

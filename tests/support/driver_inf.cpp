@@ -2,6 +2,17 @@
 
 namespace harness {
 
+namespace {
+
+// The models-section decoration Wine reads for this build's architecture.
+#ifdef _WIN64
+constexpr char kArchDecoration[] = "NTamd64";
+#else
+constexpr char kArchDecoration[] = "NTx86";
+#endif
+
+}  // namespace
+
 std::string DriverInf(const std::vector<std::string>& model_ids) {
   std::string models;
   int number = 0;
@@ -17,12 +28,15 @@ std::string DriverInf(const std::vector<std::string>& model_ids) {
          "DriverVer=01/01/2020,1.0.0.0\r\n"
          "\r\n"
          "[Manufacturer]\r\n"
-         "%Provider% = TestModels, NTx86\r\n"
+         "%Provider% = TestModels, " +
+         std::string(kArchDecoration) +
+         "\r\n"
          "\r\n"
          "[TestModels]\r\n" +
          models +
          "\r\n"
-         "[TestModels.NTx86]\r\n" +
+         "[TestModels." +
+         kArchDecoration + "]\r\n" +
          models +
          "\r\n"
          "[TestInstall]\r\n"

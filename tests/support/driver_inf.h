@@ -8,7 +8,8 @@
 namespace harness {
 
 /// A System-class driver INF with one model line per hardware ID, listed in
-/// both the undecorated and the NTx86 models section.
+/// both the undecorated models section and the one decorated for this
+/// build's architecture (NTx86 or NTamd64), which Wine prefers.
 std::string DriverInf(const std::vector<std::string>& model_ids);
 
 }  // namespace harness
