@@ -1,5 +1,5 @@
 // Kestrum Y: the compatible drivers' INF and PNF files go before the device,
-// on the stand-in and under Wine alike.
+// against the real service.
 #include <gtest/gtest.h>
 
 #include <filesystem>

@@ -1,5 +1,5 @@
 // Kestrum F: the removal list read from an INI file in the current directory,
-// on the stand-in and under Wine alike.
+// against the real service.
 #include <gtest/gtest.h>
 
 #include <filesystem>

@@ -1,6 +1,6 @@
 // The launch helper every tool test relies on: what the started program
 // receives (arguments, directory, environment) and what comes back (output,
-// status), the same on both platforms.
+// status).
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "support/harness.h"
-#include "support/platform_paths.h"
 
 namespace {
 

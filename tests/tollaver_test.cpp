@@ -1,5 +1,5 @@
-// Tollaver: pre-installing one INF file of the current directory, on the
-// stand-in and under Wine alike.
+// Tollaver: pre-installing one INF file of the current directory, against the
+// real service.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,7 +7,10 @@
 #include <fstream>
 #include <iterator>
 
-#include "platform.h"
+// clang-format off
+#include <windows.h>
+#include <setupapi.h>
+// clang-format on
 #include "support/devices.h"
 #include "support/driver_inf.h"
 #include "support/fixture.h"

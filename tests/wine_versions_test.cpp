@@ -9,7 +9,6 @@
 #include <string>
 
 #include "support/harness.h"
-#include "support/platform_paths.h"
 
 namespace {
 

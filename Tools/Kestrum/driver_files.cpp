@@ -1,32 +1,17 @@
 // Deleting the INF and PNF files of a device's compatible drivers.
 #include "kestrum.h"
+#include "pnf_path.h"
 
 // Any InfFileName with ".pnf" appended, and the NUL.
 const int kPnfPathSize = MAX_PATH + 4;
 
-// Derives the PNF path from an INF path: the extension of the file name (its
-// last dot after the last '\' or '/') becomes ".pnf"; a name without one gets
-// ".pnf" appended. A dot in a directory name is never a cut point, or an
-// unrelated file would be deleted.
-static void MakePnfPath(const char* inf_path, char* pnf_path) {
-  int length = lstrlenA(inf_path);
-  int cut = length;
-  for (int i = length - 1; i >= 0; --i) {
-    if (inf_path[i] == '\\' || inf_path[i] == '/') break;
-    if (inf_path[i] == '.') {
-      cut = i;
-      break;
-    }
-  }
-  // cut is at most MAX_PATH - 1, so the name and ".pnf" fit kPnfPathSize.
-  memset(pnf_path, 0, kPnfPathSize);
-  memcpy(pnf_path, inf_path, cut);
-  lstrcatA(pnf_path, ".pnf");
-}
-
+// Deletes an INF file and its PNF file; neither result matters, both lines
+// are printed.
 static void DeleteDriverFiles(const char* inf_path) {
   char pnf_path[kPnfPathSize];
-  MakePnfPath(inf_path, pnf_path);
+  memset(pnf_path, 0, sizeof pnf_path);
+  // An INF path ended within MAX_PATH always fits with its new extension.
+  if (!MakePnfPath(inf_path, pnf_path, sizeof pnf_path)) return;
   DeleteFileA(inf_path);
   printf("Deleted INF file: %s\n", inf_path);
   DeleteFileA(pnf_path);

@@ -1,10 +1,11 @@
 #include "hardware_id_list.h"
 
-const char* NextHardwareId(const char* ids, DWORD size, DWORD* offset) {
+const char* NextHardwareId(const char* ids, unsigned long size,
+                           unsigned long* offset) {
   if (*offset >= size || ids[*offset] == '\0') return 0;
   const char* id = ids + *offset;
-  DWORD available = size - *offset;
-  DWORD length = 0;
+  unsigned long available = size - *offset;
+  unsigned long length = 0;
   while (length < available && id[length] != '\0') ++length;
   // A last string that the buffer does not end (a value stored raw, without
   // its final NUL) is no complete ID, and comparing it would read past the

@@ -1,11 +1,10 @@
-// The one door through which the tools reach the operating system: the real
-// Windows headers on Windows, the stand-in's declarations of the same names
-// everywhere else. The record sizes below are what the device-installation
-// service checks, so they are pinned on both.
+// The one door through which the tools reach the operating system: the
+// Windows headers, and in a test build of a tool (TOOLS_DOOR) the test-only
+// door that every operation then passes through. The record sizes below are
+// what the device-installation service checks.
 #ifndef TOOLS_PLATFORM_PLATFORM_H_
 #define TOOLS_PLATFORM_PLATFORM_H_
 
-#ifdef _WIN32
 // setupapi.h needs windows.h first.
 // clang-format off
 #include <windows.h>
@@ -14,8 +13,9 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#else
-#include <standin/win32_api.h>
+
+#ifdef TOOLS_DOOR
+#include "faults/door.h"
 #endif
 
 // The shipped executables are 32-bit; the 64-bit test build has the 64-bit

@@ -1,5 +1,5 @@
-// SetupAPI device sets as tests hold them, the same on the stand-in and under
-// Wine: an owning handle, the System class, and finding devices in a set.
+// SetupAPI device sets as tests hold them: an owning handle, the System
+// class, and finding devices in a set.
 #ifndef TESTS_SUPPORT_DEVICE_SETS_H_
 #define TESTS_SUPPORT_DEVICE_SETS_H_
 
@@ -10,7 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "platform.h"
+// clang-format off
+#include <windows.h>
+#include <setupapi.h>
+// clang-format on
 
 namespace harness {
 

@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <optional>
 
-#include "platform.h"
+// clang-format off
+#include <windows.h>
+#include <setupapi.h>
+// clang-format on
 #include "support/device_sets.h"
 
 namespace harness {
@@ -54,6 +57,27 @@ std::vector<std::string> HardwareIds(HDEVINFO set, SP_DEVINFO_DATA* device) {
   return SplitMultiString(bytes);
 }
 
+// Writes a value of a registered device's Enum key; the key must exist.
+void SetEnumValue(const std::string& instance_id, const char* name, DWORD type,
+                  const void* bytes, DWORD size) {
+  const std::string key_name =
+      "System\\CurrentControlSet\\Enum\\" + instance_id;
+  HKEY key = nullptr;
+  LONG error = RegOpenKeyExA(HKEY_LOCAL_MACHINE, key_name.c_str(), 0,
+                             KEY_SET_VALUE, &key);
+  if (error != ERROR_SUCCESS) {
+    ADD_FAILURE() << "no device " << instance_id << ": error " << error;
+    return;
+  }
+  error = RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(bytes),
+                         size);
+  RegCloseKey(key);
+  if (error != ERROR_SUCCESS) {
+    ADD_FAILURE() << "cannot set " << name << " of " << instance_id
+                  << ": error " << error;
+  }
+}
+
 // Creates and registers a System device, with a hardware-ID value of these
 // bytes when there is one.
 std::string RegisterDevice(const std::optional<std::string>& id_bytes) {
@@ -100,6 +124,18 @@ std::string CreateDeviceWithValue(unsigned long type,
   const std::string instance_id = RegisterDevice(std::nullopt);
   SetHardwareIdValue(instance_id, type, bytes);
   return instance_id;
+}
+
+void SetHardwareIdValue(const std::string& instance_id, unsigned long type,
+                        const std::string& bytes) {
+  SetEnumValue(instance_id, "HardwareID", type, bytes.data(),
+               static_cast<DWORD>(bytes.size()));
+}
+
+void MakeNotPresent(const std::string& instance_id) {
+  // Wine ignores DIGCF_PRESENT; its only not-present state is this value.
+  const DWORD phantom = 1;
+  SetEnumValue(instance_id, "Phantom", REG_DWORD, &phantom, sizeof phantom);
 }
 
 void RemoveDevice(const std::string& instance_id) {

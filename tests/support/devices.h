@@ -1,5 +1,4 @@
-// Making and inspecting devices through the Windows API, the same on the
-// stand-in and under Wine.
+// Making and inspecting devices through the Windows API.
 #ifndef TESTS_SUPPORT_DEVICES_H_
 #define TESTS_SUPPORT_DEVICES_H_
 
@@ -32,7 +31,7 @@ std::string CreateDeviceWithRawIds(const std::string& bytes);
 std::string CreateDeviceWithValue(unsigned long type, const std::string& bytes);
 
 /// Stores a registered device's hardware-ID value as these bytes of this
-/// registry type (Wine: the HardwareID value of its Enum key).
+/// registry type (the HardwareID value of its Enum key).
 void SetHardwareIdValue(const std::string& instance_id, unsigned long type,
                         const std::string& bytes);
 
@@ -45,7 +44,7 @@ std::vector<DeviceInfo> ListDevices();
 /// Whether a device with this instance ID is still known to the machine.
 bool DeviceExists(const std::string& instance_id);
 
-/// Makes a registered device known but not present (Wine: the Phantom value).
+/// Makes a registered device known but not present (Wine's Phantom value).
 void MakeNotPresent(const std::string& instance_id);
 
 }  // namespace harness

@@ -1,5 +1,5 @@
-// The base of every test that runs a tool: a fresh machine (stand-in) or the
-// per-test Wine prefix, and a fresh working directory for the tool.
+// The base of every test that runs a tool: a fresh working directory for the
+// tool, in the per-test Wine prefix (scripts/wine-run).
 #ifndef TESTS_SUPPORT_FIXTURE_H_
 #define TESTS_SUPPORT_FIXTURE_H_
 
@@ -14,9 +14,6 @@
 
 class ToolTest : public ::testing::Test {
  protected:
-  void SetUp() override;
-  void TearDown() override;
-
   /// Runs a tool in the working directory.
   harness::ToolRun Run(const std::filesystem::path& tool,
                        const std::vector<std::string>& args,
@@ -24,7 +21,7 @@ class ToolTest : public ::testing::Test {
                        const char* file = __builtin_FILE(),
                        int line = __builtin_LINE());
 
-  /// Runs Kestrum or Tollaver in the working directory.
+  /// Runs Kestrum or Tollaver, as shipped, in the working directory.
   harness::ToolRun RunKestrum(const std::vector<std::string>& args,
                               const char* file = __builtin_FILE(),
                               int line = __builtin_LINE()) {
@@ -37,14 +34,13 @@ class ToolTest : public ::testing::Test {
   }
 
   /// The tool's current directory, fresh for each test.
-  const std::filesystem::path& work_dir() const { return work_->path(); }
+  const std::filesystem::path& work_dir() const { return work_.path(); }
 
-  /// The host path of C:\windows\inf, where compatible drivers are found.
-  std::filesystem::path InfDir() const;
+  /// C:\windows\inf, where the compatible-driver search looks.
+  static std::filesystem::path InfDir() { return "C:\\windows\\inf"; }
 
  private:
-  std::unique_ptr<harness::TempDir> machine_;  // stand-in only
-  std::unique_ptr<harness::TempDir> work_;
+  harness::TempDir work_;
 };
 
 #endif  // TESTS_SUPPORT_FIXTURE_H_

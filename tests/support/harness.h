@@ -1,5 +1,5 @@
-// Running the tools as separate processes and reaching the machine under test,
-// the same on the stand-in and under Wine.
+// Running the tools as separate processes against the real service (Wine's,
+// in the tests), and the files of the machine they run on.
 #ifndef TESTS_SUPPORT_HARNESS_H_
 #define TESTS_SUPPORT_HARNESS_H_
 
@@ -14,8 +14,8 @@ namespace harness {
 struct ToolRun {
   /// Exit status as a signed byte, as the tools mean it: -1 stays -1.
   int status = 0;
-  /// Standard output; on Windows every "\r\n" is folded to "\n", undoing the
-  /// text mode of the tool's standard output.
+  /// Standard output, with every "\r\n" folded to "\n", undoing the text
+  /// mode of the tool's standard output.
   std::string output;
 };
 
@@ -33,23 +33,28 @@ struct RunOptions {
 inline constexpr int kToolDeadlineSeconds = 60;
 
 /// Starts `tool` with `args`, waits for it and returns what it gave back. A
-/// process that cannot be started, or that is still running at the deadline
-/// (it is then killed), fails the calling test at its own line.
+/// process that cannot be started, that crashes, or that is still running at
+/// the deadline (it is then ended), fails the calling test at its own line.
 ToolRun RunTool(const std::filesystem::path& tool,
                 const std::vector<std::string>& args,
                 const RunOptions& options = {},
                 const char* file = __builtin_FILE(),
                 int line = __builtin_LINE());
 
-/// The built executables under test.
+/// The path to start an executable by, from the path the build gave it (a
+/// Unix path is on Wine's drive Z:).
+std::filesystem::path ExecutablePath(const char* built_path);
+
+/// The tools as shipped.
 std::filesystem::path KestrumPath();
 std::filesystem::path TollaverPath();
 
-/// The Windows form of a host path, as the tools see it.
-std::string WindowsPath(const std::filesystem::path& host_path);
+/// The tools' test builds, which reach the service through the door.
+std::filesystem::path KestrumDoorPath();
+std::filesystem::path TollaverDoorPath();
 
-/// The host path of a Windows path on the machine under test.
-std::filesystem::path HostPath(std::string_view windows_path);
+/// A path in the form the tools see and print (backslashes).
+std::string WindowsPath(const std::filesystem::path& path);
 
 /// A fresh empty directory for one test, removed when the object goes.
 class TempDir {

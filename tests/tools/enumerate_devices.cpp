@@ -4,7 +4,10 @@
 // else. Prints how many devices it saw and how many had IDs.
 #include <cstdio>
 
-#include "platform.h"
+// clang-format off
+#include <windows.h>
+#include <setupapi.h>
+// clang-format on
 
 int main() {
   HDEVINFO set = SetupDiGetClassDevsA(nullptr, nullptr, 0, DIGCF_ALLCLASSES);

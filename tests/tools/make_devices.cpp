@@ -1,5 +1,5 @@
-// Makes devices on the machine it runs on (the demo's Wine prefix, the bench's
-// prefix or stand-in machine), as plugging in hardware would, and lists them.
+// Makes devices on the machine it runs on (the demo's or the bench's Wine
+// prefix), as plugging in hardware would, and lists them.
 //
 //   make_devices ID[,ID...]...  one System device per argument, with these
 //                               hardware IDs (commas separate them, as on an

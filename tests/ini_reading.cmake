@@ -1,1 +1,0 @@
-add_suite(ini_reading_test ini_reading_test.cpp)

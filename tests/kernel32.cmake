@@ -1,1 +1,0 @@
-add_suite(kernel32_test kernel32_test.cpp)

@@ -1,0 +1,108 @@
+// Kestrum Y on the paths of its drivers' INF files: the longest one the
+// driver record holds, made for real, and those Wine's driver search never
+// gives (other folders, a dot in a folder's name, no NUL in the record),
+// which the door answers for.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/devices.h"
+#include "support/door.h"
+#include "support/driver_inf.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using harness::CreateDevice;
+using harness::DeviceExists;
+
+// Wine names the files of its driver folder so: a forward slash, then a
+// backslash.
+constexpr char kInfFolder[] = "C:/windows/inf\\";
+
+using KestrumDriverPaths = DoorTest;
+
+// The longest InfFileName the driver record holds still yields its PNF path,
+// and both files go.
+TEST_F(KestrumDriverPaths, LongestInfPathKeepsItsPnfPath) {
+  const std::string stem(MAX_PATH - 1 - (sizeof kInfFolder - 1) - 4, 'n');
+  harness::WriteFile(InfDir() / (stem + ".inf"),
+                     harness::DriverInf({"ROOT\\KESTRUM_LONG"}));
+  harness::WriteFile(InfDir() / (stem + ".pnf"), "pnf");
+  const std::string device = CreateDevice({"ROOT\\KESTRUM_LONG"});
+
+  const auto run = RunKestrum({"Y", "ROOT\\KESTRUM_LONG"});
+
+  const std::string inf = kInfFolder + stem + ".inf";
+  ASSERT_EQ(inf.size(), MAX_PATH - 1u);
+  EXPECT_EQ(run.output, "Found! [ROOT\\KESTRUM_LONG]\n"
+                        "Deleted INF file: " + inf + "\n"
+                        "Deleted PNF file: " + kInfFolder + stem + ".pnf\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_FALSE(fs::exists(InfDir() / (stem + ".inf")));
+  EXPECT_FALSE(fs::exists(InfDir() / (stem + ".pnf")));
+  EXPECT_FALSE(DeviceExists(device));
+}
+
+// A record whose name runs to the field's end holds no path: a cut one would
+// name, and delete, another file. The driver still counts as found.
+TEST_F(KestrumDriverPaths, InfPathWithoutItsEndIsNeverCut) {
+  harness::WriteFile(InfDir() / "kestrum_unended.inf",
+                     harness::DriverInf({"ROOT\\KESTRUM_UNENDED"}));
+  harness::WriteFile(InfDir() / "kestrum_unended.pnf", "pnf");
+  const std::string device = CreateDevice({"ROOT\\KESTRUM_UNENDED"});
+
+  const auto traced =
+      RunKestrumThroughDoor({"Y", "ROOT\\KESTRUM_UNENDED"},
+                            {{"SetupDiGetDriverInfoDetailA", 1, "unended"}});
+
+  EXPECT_EQ(traced.run.output, "Found! [ROOT\\KESTRUM_UNENDED]\n");
+  EXPECT_EQ(traced.run.status, 0);
+  EXPECT_TRUE(traced.Calls("DeleteFileA").empty());
+  EXPECT_TRUE(fs::exists(InfDir() / "kestrum_unended.inf"));
+  EXPECT_TRUE(fs::exists(InfDir() / "kestrum_unended.pnf"));
+  EXPECT_FALSE(DeviceExists(device));
+  ExpectNothingLeaked(traced);
+}
+
+// Two drivers in two other folders, one named with a dot, one file without an
+// extension: both pairs go, in the service's order, and a dot in a folder's
+// name is never the cut point.
+TEST_F(KestrumDriverPaths, DriversInOtherFoldersLoseTheirOwnFilesOnly) {
+  harness::WriteFile(InfDir() / "kestrum_p1.inf",
+                     harness::DriverInf({"ROOT\\KESTRUM_FOLDERS"}));
+  harness::WriteFile(InfDir() / "kestrum_p2.inf",
+                     harness::DriverInf({"ROOT\\KESTRUM_FOLDERS"}));
+  const fs::path dotted = "C:\\A.B";
+  const fs::path plain = "C:\\drivers";
+  fs::create_directories(dotted);
+  fs::create_directories(plain);
+  for (const fs::path& file : {dotted / "x.inf", dotted / "x.pnf",
+                               plain / "noext", plain / "noext.pnf",
+                               fs::path("C:\\A.pnf")}) {
+    harness::WriteFile(file, "file");
+  }
+  const std::string device = CreateDevice({"ROOT\\KESTRUM_FOLDERS"});
+
+  const auto traced = RunKestrumThroughDoor(
+      {"Y", "ROOT\\KESTRUM_FOLDERS"},
+      {{"SetupDiGetDriverInfoDetailA", 1, "inf:C:\\A.B\\x.inf"},
+       {"SetupDiGetDriverInfoDetailA", 2, "inf:C:\\drivers\\noext"}});
+
+  EXPECT_EQ(traced.run.output,
+            "Found! [ROOT\\KESTRUM_FOLDERS]\n"
+            "Deleted INF file: C:\\A.B\\x.inf\n"
+            "Deleted PNF file: C:\\A.B\\x.pnf\n"
+            "Deleted INF file: C:\\drivers\\noext\n"
+            "Deleted PNF file: C:\\drivers\\noext.pnf\n");
+  EXPECT_EQ(traced.run.status, 0);
+  for (const fs::path& gone : {dotted / "x.inf", dotted / "x.pnf",
+                               plain / "noext", plain / "noext.pnf"}) {
+    EXPECT_FALSE(fs::exists(gone)) << gone;
+  }
+  EXPECT_TRUE(fs::exists("C:\\A.pnf"));
+  EXPECT_FALSE(DeviceExists(device));
+  ExpectNothingLeaked(traced);
+}
+
+}  // namespace

@@ -1,1 +1,0 @@
-add_suite(standin_test standin_test.cpp HOST_ONLY)
