@@ -35,9 +35,13 @@ TEST_F(KestrumDriverPaths, LongestInfPathKeepsItsPnfPath) {
 
   const std::string inf = kInfFolder + stem + ".inf";
   ASSERT_EQ(inf.size(), MAX_PATH - 1u);
-  EXPECT_EQ(run.output, "Found! [ROOT\\KESTRUM_LONG]\n"
-                        "Deleted INF file: " + inf + "\n"
-                        "Deleted PNF file: " + kInfFolder + stem + ".pnf\n");
+  EXPECT_EQ(run.output,
+            "Found! [ROOT\\KESTRUM_LONG]\n"
+            "Deleted INF file: " +
+                inf +
+                "\n"
+                "Deleted PNF file: " +
+                kInfFolder + stem + ".pnf\n");
   EXPECT_EQ(run.status, 0);
   EXPECT_FALSE(fs::exists(InfDir() / (stem + ".inf")));
   EXPECT_FALSE(fs::exists(InfDir() / (stem + ".pnf")));
@@ -77,9 +81,9 @@ TEST_F(KestrumDriverPaths, DriversInOtherFoldersLoseTheirOwnFilesOnly) {
   const fs::path plain = "C:\\drivers";
   fs::create_directories(dotted);
   fs::create_directories(plain);
-  for (const fs::path& file : {dotted / "x.inf", dotted / "x.pnf",
-                               plain / "noext", plain / "noext.pnf",
-                               fs::path("C:\\A.pnf")}) {
+  for (const fs::path& file :
+       {dotted / "x.inf", dotted / "x.pnf", plain / "noext",
+        plain / "noext.pnf", fs::path("C:\\A.pnf")}) {
     harness::WriteFile(file, "file");
   }
   const std::string device = CreateDevice({"ROOT\\KESTRUM_FOLDERS"});

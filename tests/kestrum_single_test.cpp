@@ -187,7 +187,8 @@ class KestrumScan : public DoorTest {
     const int pick = Uniform(0, 9);
     if (pick < 3) return kWanted;
     if (pick == 3) return "root\\rnd_wanted";
-    static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789\\&_";
+    static constexpr char kAlphabet[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789\\&_";
     std::string id = "ROOT\\RND_";
     for (int n = Uniform(1, 8); n > 0; --n) {
       id += kAlphabet[Uniform(0, sizeof kAlphabet - 2)];
@@ -283,8 +284,7 @@ TEST_F(KestrumScan, RandomMachinesEndAsTheWalkSays) {
         kept.insert(devices.back());
       }
     }
-    const std::string typed =
-        Uniform(0, 1) == 0 ? kWanted : "root\\RND_wanted";
+    const std::string typed = Uniform(0, 1) == 0 ? kWanted : "root\\RND_wanted";
 
     const harness::TracedRun traced = RunKestrumThroughDoor({"N", typed});
     const harness::ToolRun& run = traced.run;

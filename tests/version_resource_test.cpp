@@ -1,5 +1,5 @@
-// The version resources of the shipped executables, read as Windows reads
-// them. Both carry the version in VERSION (TOOLS_VERSION*, from the build).
+// The version resources of the tools, read as Windows reads them. Both carry
+// the version in VERSION (TOOLS_VERSION*, from the build).
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -10,90 +10,56 @@
 
 namespace {
 
-struct VersionInfo {
-  std::string description;
-  std::string file_version_text;
-  std::string product_version_text;
-  DWORD version_high = 0;
-  DWORD version_low = 0;
-  DWORD product_high = 0;
-  DWORD product_low = 0;
-};
-
-VersionInfo ReadVersionInfo(const std::filesystem::path& exe) {
+// Reads the version resource of `exe` and checks every version field and the
+// description in its first translation.
+void ExpectVersionResource(const std::filesystem::path& exe,
+                           const std::string& description) {
   const std::string path = exe.string();
   DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
-  EXPECT_NE(size, 0u) << path << ": no version resource";
-  std::vector<char> data(size);
-  VersionInfo info;
-  if (size == 0 || !GetFileVersionInfoA(path.c_str(), 0, size, data.data())) {
-    ADD_FAILURE() << "GetFileVersionInfoA " << path;
-    return info;
-  }
-  struct Translation {
-    WORD language;
-    WORD code_page;
+  std::vector<char> data(GetFileVersionInfoSizeA(path.c_str(), &ignored));
+  ASSERT_FALSE(data.empty()) << path << ": no version resource";
+  ASSERT_TRUE(GetFileVersionInfoA(
+      path.c_str(), 0, static_cast<DWORD>(data.size()), data.data()));
+  const auto query = [&](const std::string& name) -> void* {
+    void* value = nullptr;
+    UINT length = 0;
+    return VerQueryValueA(data.data(), name.c_str(), &value, &length) ? value
+                                                                      : nullptr;
   };
-  Translation* translation = nullptr;
-  UINT length = 0;
-  if (!VerQueryValueA(data.data(), "\\VarFileInfo\\Translation",
-                      reinterpret_cast<void**>(&translation), &length) ||
-      length < sizeof *translation) {
-    ADD_FAILURE() << "no translation in " << path;
-    return info;
-  }
+  const auto* translation =
+      static_cast<const WORD*>(query("\\VarFileInfo\\Translation"));
+  ASSERT_NE(translation, nullptr);
   char block[64];
-  snprintf(block, sizeof block, "\\StringFileInfo\\%04x%04x\\",
-           translation->language, translation->code_page);
+  snprintf(block, sizeof block, "\\StringFileInfo\\%04x%04x\\", translation[0],
+           translation[1]);
   const auto text = [&](const char* name) {
-    char* value = nullptr;
-    UINT chars = 0;
-    const std::string query = std::string(block) + name;
-    return VerQueryValueA(data.data(), query.c_str(),
-                          reinterpret_cast<void**>(&value), &chars) &&
-                   value != nullptr
-               ? std::string(value)
-               : std::string();
+    const char* value =
+        static_cast<const char*>(query(block + std::string(name)));
+    return std::string(value != nullptr ? value : "(none)");
   };
-  info.description = text("FileDescription");
-  info.file_version_text = text("FileVersion");
-  info.product_version_text = text("ProductVersion");
-  VS_FIXEDFILEINFO* fixed = nullptr;
-  if (VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed),
-                     &length) &&
-      fixed != nullptr) {
-    info.version_high = fixed->dwFileVersionMS;
-    info.version_low = fixed->dwFileVersionLS;
-    info.product_high = fixed->dwProductVersionMS;
-    info.product_low = fixed->dwProductVersionLS;
-  }
-  return info;
-}
+  EXPECT_EQ(text("FileDescription"), description);
+  EXPECT_EQ(text("FileVersion"), TOOLS_VERSION);
+  EXPECT_EQ(text("ProductVersion"), TOOLS_VERSION);
 
-// Every version field holds the version in VERSION.
-void ExpectVersionFromVersionFile(const VersionInfo& info) {
+  const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(query("\\"));
+  ASSERT_NE(fixed, nullptr);
   constexpr DWORD kHigh = MAKELONG(TOOLS_VERSION_MINOR, TOOLS_VERSION_MAJOR);
   constexpr DWORD kLow = MAKELONG(TOOLS_VERSION_TWEAK, TOOLS_VERSION_PATCH);
-  EXPECT_EQ(info.file_version_text, TOOLS_VERSION);
-  EXPECT_EQ(info.product_version_text, TOOLS_VERSION);
-  EXPECT_EQ(info.version_high, kHigh);
-  EXPECT_EQ(info.version_low, kLow);
-  EXPECT_EQ(info.product_high, kHigh);
-  EXPECT_EQ(info.product_low, kLow);
+  EXPECT_EQ(fixed->dwFileVersionMS, kHigh);
+  EXPECT_EQ(fixed->dwFileVersionLS, kLow);
+  EXPECT_EQ(fixed->dwProductVersionMS, kHigh);
+  EXPECT_EQ(fixed->dwProductVersionLS, kLow);
 }
 
 TEST(VersionResource, Kestrum) {
-  const VersionInfo info = ReadVersionInfo(harness::KestrumPath());
-  EXPECT_EQ(info.description,
-            "Program for removing device under Windows 98//98SE/ME");
-  ExpectVersionFromVersionFile(info);
+  ExpectVersionResource(
+      harness::KestrumPath(),
+      "Program for removing device under Windows 98//98SE/ME");
 }
 
 TEST(VersionResource, Tollaver) {
-  const VersionInfo info = ReadVersionInfo(harness::TollaverPath());
-  EXPECT_EQ(info.description, "Tollaver Program for Windows 2000/XP Drivers");
-  ExpectVersionFromVersionFile(info);
+  ExpectVersionResource(harness::TollaverPath(),
+                        "Tollaver Program for Windows 2000/XP Drivers");
 }
 
 }  // namespace

@@ -20,14 +20,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
       split == std::string::npos ? "" : rest.substr(split + 1);
   const std::string name_text = name.substr(0, name.find('\0'));
   std::vector<char> path(buffer_size, 'u');
-  const bool joined = JoinPath(path.data(), buffer_size, directory.c_str(),
-                               name_text.c_str());
+  const bool joined =
+      JoinPath(path.data(), buffer_size, directory.c_str(), name_text.c_str());
   const std::string expected = directory + "\\" + name_text;
-  const bool fits = expected.size() + 1 <= static_cast<std::size_t>(buffer_size);
+  const bool fits =
+      expected.size() + 1 <= static_cast<std::size_t>(buffer_size);
   if (joined != fits) __builtin_trap();
   if (joined && std::string(path.data()) != expected) __builtin_trap();
-  if (!joined && std::any_of(path.begin(), path.end(),
-                             [](char c) { return c != 'u'; })) {
+  if (!joined &&
+      std::any_of(path.begin(), path.end(), [](char c) { return c != 'u'; })) {
     __builtin_trap();
   }
   return 0;

@@ -18,7 +18,8 @@ std::vector<std::string> Walk(const std::string& bytes) {
   const std::vector<char> buffer(bytes.begin(), bytes.end());
   std::vector<std::string> ids;
   unsigned long offset = 0;
-  while (const char* id = NextHardwareId(buffer.data(), buffer.size(), &offset)) {
+  while (const char* id =
+             NextHardwareId(buffer.data(), buffer.size(), &offset)) {
     ids.emplace_back(id);
   }
   return ids;

@@ -3,16 +3,72 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 
 // clang-format off
 #include <windows.h>
 #include <setupapi.h>
 // clang-format on
-#include "support/device_sets.h"
 
 namespace harness {
 namespace {
+
+/// MAX_DEVICE_ID_LEN and its NUL; mingw-w64 declares the constant only in
+/// cfgmgr32.h.
+constexpr std::size_t kInstanceIdSize = 200 + 1;
+
+/// The System device class.
+constexpr GUID kSystemClass = {
+    0x4d36e97d,
+    0xe325,
+    0x11ce,
+    {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
+
+struct DeviceSetCloser {
+  void operator()(void* set) const {
+    SetupDiDestroyDeviceInfoList(static_cast<HDEVINFO>(set));
+  }
+};
+
+/// A device information set, destroyed when it goes.
+using DeviceSet = std::unique_ptr<void, DeviceSetCloser>;
+
+/// Takes over a set handle; INVALID_HANDLE_VALUE gives an empty DeviceSet.
+DeviceSet OwnSet(HDEVINFO set) {
+  return DeviceSet(set == INVALID_HANDLE_VALUE ? nullptr : set);
+}
+
+/// A device record with its cbSize set, for a call to fill.
+SP_DEVINFO_DATA NewDeviceData() {
+  SP_DEVINFO_DATA device = {};
+  device.cbSize = sizeof device;
+  return device;
+}
+
+/// Every device the machine knows of, present or not.
+DeviceSet AllDevices() {
+  return OwnSet(SetupDiGetClassDevsA(nullptr, nullptr, 0, DIGCF_ALLCLASSES));
+}
+
+/// The instance ID of a device in `set`; a failed call fails the test.
+std::string InstanceId(HDEVINFO set, SP_DEVINFO_DATA* device) {
+  char id[kInstanceIdSize] = {};
+  if (!SetupDiGetDeviceInstanceIdA(set, device, id, sizeof id, nullptr)) {
+    ADD_FAILURE() << "SetupDiGetDeviceInstanceIdA: " << GetLastError();
+  }
+  return id;
+}
+
+/// Fills `device` with the record of `instance_id` in `set`.
+bool FindDevice(HDEVINFO set, const std::string& instance_id,
+                SP_DEVINFO_DATA* device) {
+  *device = NewDeviceData();
+  for (DWORD i = 0; SetupDiEnumDeviceInfo(set, i, device); ++i) {
+    if (InstanceId(set, device) == instance_id) return true;
+  }
+  return false;
+}
 
 // The REG_MULTI_SZ form of a list of strings.
 std::string MultiString(const std::vector<std::string>& strings) {
@@ -69,8 +125,8 @@ void SetEnumValue(const std::string& instance_id, const char* name, DWORD type,
     ADD_FAILURE() << "no device " << instance_id << ": error " << error;
     return;
   }
-  error = RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(bytes),
-                         size);
+  error =
+      RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(bytes), size);
   RegCloseKey(key);
   if (error != ERROR_SUCCESS) {
     ADD_FAILURE() << "cannot set " << name << " of " << instance_id
@@ -139,8 +195,7 @@ void MakeNotPresent(const std::string& instance_id) {
 }
 
 void RemoveDevice(const std::string& instance_id) {
-  DeviceSet set =
-      OwnSet(SetupDiGetClassDevsA(nullptr, nullptr, 0, DIGCF_ALLCLASSES));
+  DeviceSet set = AllDevices();
   SP_DEVINFO_DATA device;
   if (!set || !FindDevice(set.get(), instance_id, &device)) {
     ADD_FAILURE() << "no device " << instance_id;
@@ -152,8 +207,7 @@ void RemoveDevice(const std::string& instance_id) {
 }
 
 std::vector<DeviceInfo> ListDevices() {
-  DeviceSet set =
-      OwnSet(SetupDiGetClassDevsA(nullptr, nullptr, 0, DIGCF_ALLCLASSES));
+  DeviceSet set = AllDevices();
   if (!set) {
     ADD_FAILURE() << "SetupDiGetClassDevsA: " << GetLastError();
     return {};

@@ -34,7 +34,10 @@ std::string Unescape(const std::string& text) {
       continue;
     }
     const char next = text[++i];
-    plain += next == 't' ? '\t' : next == 'r' ? '\r' : next == 'n' ? '\n' : next;
+    plain += next == 't'   ? '\t'
+             : next == 'r' ? '\r'
+             : next == 'n' ? '\n'
+                           : next;
   }
   return plain;
 }
@@ -75,7 +78,9 @@ void ExpectPaired(const std::vector<TraceEvent>& trace, const char* opened,
                   const char* closed, const char* id_key) {
   std::multiset<std::string> live;
   for (const TraceEvent& event : trace) {
-    const std::string id = event.name + " " + event.Arg(id_key);
+    // A driver list is known by its set and its device.
+    const std::string id =
+        event.name + " " + event.Arg(id_key) + " " + event.Arg("device");
     if (event.kind == opened) {
       live.insert(id);
     } else if (event.kind == closed) {
@@ -121,9 +126,9 @@ std::vector<TraceEvent> TracedRun::Calls(const std::string& operation) const {
 }
 
 std::size_t TracedRun::Count(const std::string& kind) const {
-  return static_cast<std::size_t>(
-      std::count_if(trace.begin(), trace.end(),
-                    [&](const TraceEvent& event) { return event.kind == kind; }));
+  return static_cast<std::size_t>(std::count_if(
+      trace.begin(), trace.end(),
+      [&](const TraceEvent& event) { return event.kind == kind; }));
 }
 
 void ExpectNothingLeaked(const TracedRun& traced) {

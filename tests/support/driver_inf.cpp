@@ -36,8 +36,7 @@ std::string DriverInf(const std::vector<std::string>& model_ids) {
          models +
          "\r\n"
          "[TestModels." +
-         kArchDecoration + "]\r\n" +
-         models +
+         kArchDecoration + "]\r\n" + models +
          "\r\n"
          "[TestInstall]\r\n"
          "\r\n"

@@ -24,8 +24,6 @@ struct RunOptions {
   std::filesystem::path cwd;
   /// "NAME=value" entries added to the tool's environment.
   std::vector<std::string> environment;
-  /// A file that receives the tool's standard error; empty: the test's own.
-  std::filesystem::path errors_file;
 };
 
 /// How long a tool may run before it counts as hung: every run of the suite

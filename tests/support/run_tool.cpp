@@ -164,16 +164,7 @@ ToolRun RunTool(const std::filesystem::path& tool,
                            FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                            OPEN_EXISTING, 0, nullptr));
   // Diagnostics go where the test's own go.
-  Handle errors =
-      options.errors_file.empty()
-          ? InheritableCopy(GetStdHandle(STD_ERROR_HANDLE))
-          : Handle(CreateFileA(WindowsPath(options.errors_file).c_str(),
-                               GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (errors.get() == INVALID_HANDLE_VALUE) {
-    ADD_FAILURE_AT(file, line) << "cannot write " << options.errors_file;
-    return run;
-  }
+  Handle errors = InheritableCopy(GetStdHandle(STD_ERROR_HANDLE));
 
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;

@@ -3,9 +3,6 @@
 #define TOOLS_DOOR_IMPLEMENTATION
 #include "door.h"
 
-#include <stdlib.h>
-#include <string.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <optional>
@@ -32,20 +29,22 @@ class Call {
   /// Whether the call must fail instead of reaching the service.
   bool Fails() const { return fault_ && fault_->answer.empty(); }
 
-  /// Whether the call must give `answer`.
-  bool Answers(std::string_view answer) const {
-    return fault_ && fault_->answer == answer;
+  /// The answer the call must give instead of the service's, or "".
+  std::string_view answer() const {
+    return fault_ ? fault_->answer : std::string_view();
   }
 
-  /// The text after "prefix" when the due answer starts with it.
-  std::optional<std::string_view> AnswerAfter(std::string_view prefix) const {
-    if (!fault_ || fault_->answer.size() < prefix.size() ||
-        !std::equal(prefix.begin(), prefix.end(), fault_->answer.begin())) {
-      return std::nullopt;
-    }
-    std::string_view rest = fault_->answer;
-    rest.remove_prefix(prefix.size());
-    return rest;
+  /// Fails the call when a fault is due, else passes it to the service.
+  template <typename T, typename Service>
+  T Pass(T failure, Service service) {
+    return Fails() ? Fail(failure) : Finish(service());
+  }
+
+  /// Ends a call that released its resource for real: `failure` when a fault
+  /// is due, else the service's result.
+  template <typename T>
+  T Released(T failure, T result) {
+    return Fails() ? Fail(failure) : Finish(result);
   }
 
   /// Ends a failing call: `failure` is returned with the fault's code.
@@ -83,6 +82,15 @@ void TraceEvent(std::string_view kind, std::string_view name,
   TraceLine(kind, name).Address(key, id).Write();
 }
 
+/// A block allocated on a heap ("heap": the local heap, "crt": MSVCRT's).
+void TraceBlock(std::string_view heap, const void* block,
+                unsigned long long bytes) {
+  TraceLine("alloc", heap)
+      .Address("block", block)
+      .Number("bytes", bytes)
+      .Write();
+}
+
 /// A driver list belongs to a set and a device: its id names both.
 void TraceDriverList(std::string_view kind, HDEVINFO set,
                      PSP_DEVINFO_DATA device) {
@@ -98,8 +106,8 @@ DWORD SizeOf(const SP_DEVINFO_DATA* device) {
 
 }  // namespace
 
-HDEVINFO SetupDiGetClassDevsA(const GUID* class_guid, PCSTR enumerator,
-                              HWND parent, DWORD flags) {
+HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID* class_guid, PCSTR enumerator,
+                                     HWND parent, DWORD flags) {
   Call call("SetupDiGetClassDevsA");
   call.line()
       .Address("class", class_guid)
@@ -111,17 +119,19 @@ HDEVINFO SetupDiGetClassDevsA(const GUID* class_guid, PCSTR enumerator,
   return call.Finish(set);
 }
 
-BOOL SetupDiEnumDeviceInfo(HDEVINFO set, DWORD index, PSP_DEVINFO_DATA device) {
+BOOL WINAPI SetupDiEnumDeviceInfo(HDEVINFO set, DWORD index,
+                                  PSP_DEVINFO_DATA device) {
   Call call("SetupDiEnumDeviceInfo");
   call.line().Number("index", index).Number("device_cbSize", SizeOf(device));
-  if (call.Fails()) return call.Fail(FALSE);
-  return call.Finish(::SetupDiEnumDeviceInfo(set, index, device));
+  return call.Pass(FALSE,
+                   [&] { return ::SetupDiEnumDeviceInfo(set, index, device); });
 }
 
-BOOL SetupDiGetDeviceRegistryPropertyA(HDEVINFO set, PSP_DEVINFO_DATA device,
-                                       DWORD property, PDWORD type,
-                                       PBYTE buffer, DWORD size,
-                                       PDWORD required) {
+BOOL WINAPI SetupDiGetDeviceRegistryPropertyA(HDEVINFO set,
+                                              PSP_DEVINFO_DATA device,
+                                              DWORD property, PDWORD type,
+                                              PBYTE buffer, DWORD size,
+                                              PDWORD required) {
   Call call("SetupDiGetDeviceRegistryPropertyA");
   call.line()
       .Number("device_cbSize", SizeOf(device))
@@ -134,46 +144,51 @@ BOOL SetupDiGetDeviceRegistryPropertyA(HDEVINFO set, PSP_DEVINFO_DATA device,
   return call.Finish(result);
 }
 
-BOOL SetupDiCallClassInstaller(DI_FUNCTION function, HDEVINFO set,
-                               PSP_DEVINFO_DATA device) {
+BOOL WINAPI SetupDiCallClassInstaller(DI_FUNCTION function, HDEVINFO set,
+                                      PSP_DEVINFO_DATA device) {
   Call call("SetupDiCallClassInstaller");
-  call.line().Number("function", function).Number("device_cbSize",
-                                                  SizeOf(device));
-  if (call.Fails()) return call.Fail(FALSE);
-  return call.Finish(::SetupDiCallClassInstaller(function, set, device));
+  call.line()
+      .Number("function", function)
+      .Number("device_cbSize", SizeOf(device));
+  return call.Pass(FALSE, [&] {
+    return ::SetupDiCallClassInstaller(function, set, device);
+  });
 }
 
-BOOL SetupDiDestroyDeviceInfoList(HDEVINFO set) {
+BOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO set) {
   Call call("SetupDiDestroyDeviceInfoList");
   const BOOL result = ::SetupDiDestroyDeviceInfoList(set);
   TraceEvent("close", "devinfo", "id", set);
-  return call.Fails() ? call.Fail(FALSE) : call.Finish(result);
+  return call.Released(BOOL{FALSE}, result);
 }
 
-BOOL SetupDiGetDeviceInstallParamsA(HDEVINFO set, PSP_DEVINFO_DATA device,
-                                    PSP_DEVINSTALL_PARAMS_A params) {
+BOOL WINAPI SetupDiGetDeviceInstallParamsA(HDEVINFO set,
+                                           PSP_DEVINFO_DATA device,
+                                           PSP_DEVINSTALL_PARAMS_A params) {
   Call call("SetupDiGetDeviceInstallParamsA");
   call.line()
       .Number("device_cbSize", SizeOf(device))
       .Number("params_cbSize", params->cbSize);
-  if (call.Fails()) return call.Fail(FALSE);
-  return call.Finish(::SetupDiGetDeviceInstallParamsA(set, device, params));
+  return call.Pass(FALSE, [&] {
+    return ::SetupDiGetDeviceInstallParamsA(set, device, params);
+  });
 }
 
-BOOL SetupDiSetDeviceInstallParamsA(HDEVINFO set, PSP_DEVINFO_DATA device,
-                                    PSP_DEVINSTALL_PARAMS_A params) {
+BOOL WINAPI SetupDiSetDeviceInstallParamsA(HDEVINFO set,
+                                           PSP_DEVINFO_DATA device,
+                                           PSP_DEVINSTALL_PARAMS_A params) {
   Call call("SetupDiSetDeviceInstallParamsA");
   call.line()
       .Number("device_cbSize", SizeOf(device))
       .Number("params_cbSize", params->cbSize)
-      .Hex("Flags", params->Flags)
       .Hex("FlagsEx", params->FlagsEx);
-  if (call.Fails()) return call.Fail(FALSE);
-  return call.Finish(::SetupDiSetDeviceInstallParamsA(set, device, params));
+  return call.Pass(FALSE, [&] {
+    return ::SetupDiSetDeviceInstallParamsA(set, device, params);
+  });
 }
 
-BOOL SetupDiBuildDriverInfoList(HDEVINFO set, PSP_DEVINFO_DATA device,
-                                DWORD type) {
+BOOL WINAPI SetupDiBuildDriverInfoList(HDEVINFO set, PSP_DEVINFO_DATA device,
+                                       DWORD type) {
   Call call("SetupDiBuildDriverInfoList");
   call.line().Number("device_cbSize", SizeOf(device)).Number("type", type);
   if (call.Fails()) return call.Fail(FALSE);
@@ -182,22 +197,24 @@ BOOL SetupDiBuildDriverInfoList(HDEVINFO set, PSP_DEVINFO_DATA device,
   return call.Finish(built);
 }
 
-BOOL SetupDiEnumDriverInfoA(HDEVINFO set, PSP_DEVINFO_DATA device, DWORD type,
-                            DWORD index, PSP_DRVINFO_DATA_A driver) {
+BOOL WINAPI SetupDiEnumDriverInfoA(HDEVINFO set, PSP_DEVINFO_DATA device,
+                                   DWORD type, DWORD index,
+                                   PSP_DRVINFO_DATA_A driver) {
   Call call("SetupDiEnumDriverInfoA");
   call.line()
       .Number("device_cbSize", SizeOf(device))
       .Number("type", type)
       .Number("index", index)
       .Number("driver_cbSize", driver->cbSize);
-  if (call.Fails()) return call.Fail(FALSE);
-  return call.Finish(::SetupDiEnumDriverInfoA(set, device, type, index, driver));
+  return call.Pass(FALSE, [&] {
+    return ::SetupDiEnumDriverInfoA(set, device, type, index, driver);
+  });
 }
 
-BOOL SetupDiGetDriverInfoDetailA(HDEVINFO set, PSP_DEVINFO_DATA device,
-                                 PSP_DRVINFO_DATA_A driver,
-                                 PSP_DRVINFO_DETAIL_DATA_A detail, DWORD size,
-                                 PDWORD required) {
+BOOL WINAPI SetupDiGetDriverInfoDetailA(HDEVINFO set, PSP_DEVINFO_DATA device,
+                                        PSP_DRVINFO_DATA_A driver,
+                                        PSP_DRVINFO_DETAIL_DATA_A detail,
+                                        DWORD size, PDWORD required) {
   Call call("SetupDiGetDriverInfoDetailA");
   call.line()
       .Number("device_cbSize", SizeOf(device))
@@ -205,36 +222,41 @@ BOOL SetupDiGetDriverInfoDetailA(HDEVINFO set, PSP_DEVINFO_DATA device,
       .Number("detail_cbSize", detail->cbSize)
       .Number("size", size);
   if (call.Fails()) return call.Fail(FALSE);
-  const BOOL result =
-      ::SetupDiGetDriverInfoDetailA(set, device, driver, detail, size, required);
+  const BOOL result = ::SetupDiGetDriverInfoDetailA(set, device, driver, detail,
+                                                    size, required);
   const bool filled = result || GetLastError() == ERROR_INSUFFICIENT_BUFFER;
   char* const name = detail->InfFileName;
   char* const name_end = name + MAX_PATH;
-  if (filled && call.Answers("unended")) {
+  std::string_view answer = call.answer();
+  if (filled && answer == "unended") {
     // The name runs on to the field's end, as a path longer than it would.
     std::fill(std::find(name, name_end, '\0'), name_end, 'x');
-  } else if (const auto path = call.AnswerAfter("inf:"); filled && path) {
-    const std::size_t length = std::min(path->size(), std::size_t{MAX_PATH - 1});
-    std::copy_n(path->data(), length, name);
+  } else if (filled && answer.rfind("inf:", 0) == 0) {
+    answer.remove_prefix(4);
+    const std::size_t length =
+        std::min(answer.size(), std::size_t{MAX_PATH - 1});
+    std::copy_n(answer.data(), length, name);
     name[length] = '\0';
   }
-  call.line().Text("InfFileName",
-                   std::string_view(name, std::find(name, name_end, '\0') - name));
+  call.line().Text(
+      "InfFileName",
+      std::string_view(name, std::find(name, name_end, '\0') - name));
   return call.Finish(result);
 }
 
-BOOL SetupDiDestroyDriverInfoList(HDEVINFO set, PSP_DEVINFO_DATA device,
-                                  DWORD type) {
+BOOL WINAPI SetupDiDestroyDriverInfoList(HDEVINFO set, PSP_DEVINFO_DATA device,
+                                         DWORD type) {
   Call call("SetupDiDestroyDriverInfoList");
   call.line().Number("device_cbSize", SizeOf(device)).Number("type", type);
   const BOOL result = ::SetupDiDestroyDriverInfoList(set, device, type);
   TraceDriverList("close", set, device);
-  return call.Fails() ? call.Fail(FALSE) : call.Finish(result);
+  return call.Released(BOOL{FALSE}, result);
 }
 
-BOOL SetupCopyOEMInfA(PCSTR source, PCSTR media_location, DWORD media_type,
-                      DWORD copy_style, PSTR destination, DWORD size,
-                      PDWORD required, PSTR* component) {
+BOOL WINAPI SetupCopyOEMInfA(PCSTR source, PCSTR media_location,
+                             DWORD media_type, DWORD copy_style,
+                             PSTR destination, DWORD size, PDWORD required,
+                             PSTR* component) {
   Call call("SetupCopyOEMInfA");
   call.line()
       .Text("source", source)
@@ -242,24 +264,25 @@ BOOL SetupCopyOEMInfA(PCSTR source, PCSTR media_location, DWORD media_type,
       .Number("media_type", media_type)
       .Number("copy_style", copy_style)
       .Number("size", size);
-  if (call.Fails()) return call.Fail(FALSE);
-  return call.Finish(::SetupCopyOEMInfA(source, media_location, media_type,
-                                        copy_style, destination, size,
-                                        required, component));
+  return call.Pass(FALSE, [&] {
+    return ::SetupCopyOEMInfA(source, media_location, media_type, copy_style,
+                              destination, size, required, component);
+  });
 }
 
-DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer) {
+DWORD WINAPI GetCurrentDirectoryA(DWORD size, LPSTR buffer) {
   Call call("GetCurrentDirectoryA");
   call.line().Number("size", size);
   if (call.Fails()) return call.Fail(DWORD{0});
   // A directory of `size` characters: the buffer is left as it is, and the
   // size it would take, with its NUL, comes back.
-  if (call.Answers("long")) return call.Finish(size + 1);
+  if (call.answer() == "long") return call.Finish(size + 1);
   return call.Finish(::GetCurrentDirectoryA(size, buffer));
 }
 
-DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR fallback,
-                               LPSTR buffer, DWORD size, LPCSTR path) {
+DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key,
+                                      LPCSTR fallback, LPSTR buffer, DWORD size,
+                                      LPCSTR path) {
   Call call("GetPrivateProfileStringA");
   call.line()
       .Text("section", section)
@@ -274,26 +297,26 @@ DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR fallback,
   return call.Finish(length);
 }
 
-UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT fallback,
-                           LPCSTR path) {
+UINT WINAPI GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT fallback,
+                                  LPCSTR path) {
   Call call("GetPrivateProfileIntA");
   call.line()
       .Text("section", section)
       .Text("key", key)
       .Number("default", static_cast<UINT>(fallback))
       .Text("path", path);
-  if (call.Fails()) return call.Fail(static_cast<UINT>(fallback));
-  return call.Finish(::GetPrivateProfileIntA(section, key, fallback, path));
+  return call.Pass(static_cast<UINT>(fallback), [&] {
+    return ::GetPrivateProfileIntA(section, key, fallback, path);
+  });
 }
 
-BOOL DeleteFileA(LPCSTR path) {
+BOOL WINAPI DeleteFileA(LPCSTR path) {
   Call call("DeleteFileA");
   call.line().Text("path", path);
-  if (call.Fails()) return call.Fail(FALSE);
-  return call.Finish(::DeleteFileA(path));
+  return call.Pass(FALSE, [&] { return ::DeleteFileA(path); });
 }
 
-HANDLE FindFirstFileA(LPCSTR path, LPWIN32_FIND_DATAA found) {
+HANDLE WINAPI FindFirstFileA(LPCSTR path, LPWIN32_FIND_DATAA found) {
   Call call("FindFirstFileA");
   call.line().Text("path", path);
   if (call.Fails()) return call.Fail(INVALID_HANDLE_VALUE);
@@ -302,46 +325,44 @@ HANDLE FindFirstFileA(LPCSTR path, LPWIN32_FIND_DATAA found) {
   return call.Finish(search);
 }
 
-BOOL FindClose(HANDLE search) {
+BOOL WINAPI FindClose(HANDLE search) {
   Call call("FindClose");
   const BOOL result = ::FindClose(search);
   TraceEvent("close", "find", "id", search);
-  return call.Fails() ? call.Fail(FALSE) : call.Finish(result);
+  return call.Released(BOOL{FALSE}, result);
 }
 
-DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD code, DWORD language,
-                     LPSTR buffer, DWORD size, va_list* arguments) {
+DWORD WINAPI FormatMessageA(DWORD flags, LPCVOID source, DWORD code,
+                            DWORD language, LPSTR buffer, DWORD size,
+                            va_list* arguments) {
   Call call("FormatMessageA");
   call.line().Hex("flags", flags).Hex("code", code).Hex("language", language);
   if (call.Fails()) return call.Fail(DWORD{0});
-  const DWORD length = ::FormatMessageA(flags, source, code, language, buffer,
-                                        size, arguments);
+  const DWORD length =
+      ::FormatMessageA(flags, source, code, language, buffer, size, arguments);
   if (length != 0 && (flags & FORMAT_MESSAGE_ALLOCATE_BUFFER) != 0) {
-    const char* text = *reinterpret_cast<char**>(buffer);
-    TraceLine("alloc", "heap").Address("block", text).Number("bytes", length + 1).Write();
+    TraceBlock("heap", *reinterpret_cast<char**>(buffer), length + 1);
   }
   return call.Finish(length);
 }
 
-HLOCAL LocalAlloc(UINT flags, SIZE_T bytes) {
+HLOCAL WINAPI LocalAlloc(UINT flags, SIZE_T bytes) {
   Call call("LocalAlloc");
   call.line().Hex("flags", flags).Number("bytes", bytes);
   if (call.Fails()) return call.Fail(HLOCAL{nullptr});
   HLOCAL block = ::LocalAlloc(flags, bytes);
-  if (block != nullptr) {
-    TraceLine("alloc", "heap").Address("block", block).Number("bytes", bytes).Write();
-  }
+  if (block != nullptr) TraceBlock("heap", block, bytes);
   return call.Finish(block);
 }
 
-HLOCAL LocalFree(HLOCAL block) {
+HLOCAL WINAPI LocalFree(HLOCAL block) {
   Call call("LocalFree");
   call.line().Address("block", block);
   TraceLine freed("free", "heap");
   freed.Address("block", block);
   const HLOCAL result = ::LocalFree(block);
   if (block != nullptr) freed.Write();
-  return call.Fails() ? call.Fail(block) : call.Finish(result);
+  return call.Released(block, result);
 }
 
 char* _strdup(const char* text) {
@@ -349,9 +370,7 @@ char* _strdup(const char* text) {
   call.line().Text("text", text);
   if (call.Fails()) return call.Fail(static_cast<char*>(nullptr));
   char* copy = ::_strdup(text);
-  if (copy != nullptr) {
-    TraceLine("alloc", "crt").Address("block", copy).Number("bytes", strlen(copy) + 1).Write();
-  }
+  if (copy != nullptr) TraceBlock("crt", copy, strlen(copy) + 1);
   return call.Finish(copy);
 }
 

@@ -30,57 +30,41 @@
 #include <windows.h>
 #include <setupapi.h>
 // clang-format on
+#include <stdlib.h>
+#include <string.h>
 
+// Each operation with the very type of the real one.
 namespace door {
-
-HDEVINFO SetupDiGetClassDevsA(const GUID* class_guid, PCSTR enumerator,
-                              HWND parent, DWORD flags);
-BOOL SetupDiEnumDeviceInfo(HDEVINFO set, DWORD index, PSP_DEVINFO_DATA device);
-BOOL SetupDiGetDeviceRegistryPropertyA(HDEVINFO set, PSP_DEVINFO_DATA device,
-                                       DWORD property, PDWORD type,
-                                       PBYTE buffer, DWORD size,
-                                       PDWORD required);
-BOOL SetupDiCallClassInstaller(DI_FUNCTION function, HDEVINFO set,
-                               PSP_DEVINFO_DATA device);
-BOOL SetupDiDestroyDeviceInfoList(HDEVINFO set);
-BOOL SetupDiGetDeviceInstallParamsA(HDEVINFO set, PSP_DEVINFO_DATA device,
-                                    PSP_DEVINSTALL_PARAMS_A params);
-BOOL SetupDiSetDeviceInstallParamsA(HDEVINFO set, PSP_DEVINFO_DATA device,
-                                    PSP_DEVINSTALL_PARAMS_A params);
-BOOL SetupDiBuildDriverInfoList(HDEVINFO set, PSP_DEVINFO_DATA device,
-                                DWORD type);
-BOOL SetupDiEnumDriverInfoA(HDEVINFO set, PSP_DEVINFO_DATA device, DWORD type,
-                            DWORD index, PSP_DRVINFO_DATA_A driver);
-BOOL SetupDiGetDriverInfoDetailA(HDEVINFO set, PSP_DEVINFO_DATA device,
-                                 PSP_DRVINFO_DATA_A driver,
-                                 PSP_DRVINFO_DETAIL_DATA_A detail, DWORD size,
-                                 PDWORD required);
-BOOL SetupDiDestroyDriverInfoList(HDEVINFO set, PSP_DEVINFO_DATA device,
-                                  DWORD type);
-BOOL SetupCopyOEMInfA(PCSTR source, PCSTR media_location, DWORD media_type,
-                      DWORD copy_style, PSTR destination, DWORD size,
-                      PDWORD required, PSTR* component);
-DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer);
-DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR fallback,
-                               LPSTR buffer, DWORD size, LPCSTR path);
-UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT fallback,
-                           LPCSTR path);
-BOOL DeleteFileA(LPCSTR path);
-HANDLE FindFirstFileA(LPCSTR path, LPWIN32_FIND_DATAA found);
-BOOL FindClose(HANDLE search);
-DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD code, DWORD language,
-                     LPSTR buffer, DWORD size, va_list* arguments);
-HLOCAL LocalAlloc(UINT flags, SIZE_T bytes);
-HLOCAL LocalFree(HLOCAL block);
-char* _strdup(const char* text);
-void free(void* block);
-
+decltype(::SetupDiGetClassDevsA) SetupDiGetClassDevsA;
+decltype(::SetupDiEnumDeviceInfo) SetupDiEnumDeviceInfo;
+decltype(::SetupDiGetDeviceRegistryPropertyA) SetupDiGetDeviceRegistryPropertyA;
+decltype(::SetupDiCallClassInstaller) SetupDiCallClassInstaller;
+decltype(::SetupDiDestroyDeviceInfoList) SetupDiDestroyDeviceInfoList;
+decltype(::SetupDiGetDeviceInstallParamsA) SetupDiGetDeviceInstallParamsA;
+decltype(::SetupDiSetDeviceInstallParamsA) SetupDiSetDeviceInstallParamsA;
+decltype(::SetupDiBuildDriverInfoList) SetupDiBuildDriverInfoList;
+decltype(::SetupDiEnumDriverInfoA) SetupDiEnumDriverInfoA;
+decltype(::SetupDiGetDriverInfoDetailA) SetupDiGetDriverInfoDetailA;
+decltype(::SetupDiDestroyDriverInfoList) SetupDiDestroyDriverInfoList;
+decltype(::SetupCopyOEMInfA) SetupCopyOEMInfA;
+decltype(::GetCurrentDirectoryA) GetCurrentDirectoryA;
+decltype(::GetPrivateProfileStringA) GetPrivateProfileStringA;
+decltype(::GetPrivateProfileIntA) GetPrivateProfileIntA;
+decltype(::DeleteFileA) DeleteFileA;
+decltype(::FindFirstFileA) FindFirstFileA;
+decltype(::FindClose) FindClose;
+decltype(::FormatMessageA) FormatMessageA;
+decltype(::LocalAlloc) LocalAlloc;
+decltype(::LocalFree) LocalFree;
+decltype(::_strdup) _strdup;
+decltype(::free) free;
 }  // namespace door
 
 #ifndef TOOLS_DOOR_IMPLEMENTATION
 #define SetupDiGetClassDevsA door::SetupDiGetClassDevsA
 #define SetupDiEnumDeviceInfo door::SetupDiEnumDeviceInfo
-#define SetupDiGetDeviceRegistryPropertyA door::SetupDiGetDeviceRegistryPropertyA
+#define SetupDiGetDeviceRegistryPropertyA \
+  door::SetupDiGetDeviceRegistryPropertyA
 #define SetupDiCallClassInstaller door::SetupDiCallClassInstaller
 #define SetupDiDestroyDeviceInfoList door::SetupDiDestroyDeviceInfoList
 #define SetupDiGetDeviceInstallParamsA door::SetupDiGetDeviceInstallParamsA

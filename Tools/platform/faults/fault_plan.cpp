@@ -46,8 +46,8 @@ bool ParseEntry(std::string_view item, Entry* entry) {
   const auto [end, error] = std::from_chars(first, last, entry->call);
   if (error != std::errc() || end != last || entry->call < 0) return false;
   entry->operation = std::string_view(item.data(), hash);
-  entry->value = std::string_view(item.data() + equals + 1,
-                                  item.size() - equals - 1);
+  entry->value =
+      std::string_view(item.data() + equals + 1, item.size() - equals - 1);
   return !entry->value.empty();
 }
 
@@ -73,9 +73,8 @@ void Load() {
 int CountCall(std::string_view operation) {
   Counter* const end = plan.counters.data() + plan.counter_count;
   Counter* counter =
-      std::find_if(plan.counters.data(), end, [&](const Counter& c) {
-        return c.operation == operation;
-      });
+      std::find_if(plan.counters.data(), end,
+                   [&](const Counter& c) { return c.operation == operation; });
   if (counter == end) {
     if (plan.counter_count == plan.counters.size()) return 0;
     *counter = Counter{operation, 0};
@@ -110,9 +109,9 @@ std::optional<Fault> FaultFor(std::string_view operation) {
   const Entry* const begin = plan.entries.data();
   const Entry* const end = begin + plan.entry_count;
   const Entry* due = std::find_if(begin, end, [&](const Entry& entry) {
-        return entry.operation == operation &&
-               (entry.call == 0 || entry.call == call);
-      });
+    return entry.operation == operation &&
+           (entry.call == 0 || entry.call == call);
+  });
   if (due == end) return std::nullopt;
   return MakeFault(due->value);
 }

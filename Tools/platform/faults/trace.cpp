@@ -23,7 +23,8 @@ HANDLE TraceHandle() {
   if (!trace_file.opened) {
     trace_file.opened = true;
     char path[MAX_PATH];
-    const DWORD length = GetEnvironmentVariableA(kTraceVariable, path, MAX_PATH);
+    const DWORD length =
+        GetEnvironmentVariableA(kTraceVariable, path, MAX_PATH);
     if (length > 0 && length < MAX_PATH) {
       trace_file.handle = CreateFileA(
           path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -34,13 +35,6 @@ HANDLE TraceHandle() {
 }
 
 }  // namespace
-
-bool Tracing() {
-  const DWORD error = GetLastError();
-  const bool tracing = TraceHandle() != INVALID_HANDLE_VALUE;
-  SetLastError(error);
-  return tracing;
-}
 
 TraceLine::TraceLine(std::string_view kind, std::string_view name) {
   Append(kind);
@@ -70,8 +64,8 @@ TraceLine& TraceLine::Number(std::string_view key, unsigned long long value) {
 
 TraceLine& TraceLine::Hex(std::string_view key, unsigned long long value) {
   std::array<char, 24> digits{'0', 'x'};
-  const auto result =
-      std::to_chars(digits.data() + 2, digits.data() + digits.size(), value, 16);
+  const auto result = std::to_chars(digits.data() + 2,
+                                    digits.data() + digits.size(), value, 16);
   return Text(key, std::string_view(digits.data(), result.ptr - digits.data()));
 }
 
@@ -102,11 +96,20 @@ void TraceLine::Append(std::string_view text) {
 void TraceLine::AppendEscaped(std::string_view text) {
   for (const char c : text) {
     switch (c) {
-      case '\\': Append("\\\\"); break;
-      case '\t': Append("\\t"); break;
-      case '\r': Append("\\r"); break;
-      case '\n': Append("\\n"); break;
-      default: Append(std::string_view(&c, 1));
+      case '\\':
+        Append("\\\\");
+        break;
+      case '\t':
+        Append("\\t");
+        break;
+      case '\r':
+        Append("\\r");
+        break;
+      case '\n':
+        Append("\\n");
+        break;
+      default:
+        Append(std::string_view(&c, 1));
     }
   }
 }

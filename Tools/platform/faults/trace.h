@@ -33,9 +33,6 @@ class TraceLine {
   std::size_t size_ = 0;
 };
 
-/// Whether the process writes a trace at all.
-bool Tracing();
-
 }  // namespace door
 
 #endif  // TOOLS_PLATFORM_FAULTS_TRACE_H_
