@@ -23,29 +23,34 @@ constexpr char kInfFolder[] = "C:/windows/inf\\";
 using KestrumDriverPaths = DoorTest;
 
 // The longest InfFileName the driver record holds still yields its PNF path,
-// and both files go.
-TEST_F(KestrumDriverPaths, LongestInfPathKeepsItsPnfPath) {
-  const std::string stem(MAX_PATH - 1 - (sizeof kInfFolder - 1) - 4, 'n');
-  harness::WriteFile(InfDir() / (stem + ".inf"),
-                     harness::DriverInf({"ROOT\\KESTRUM_LONG"}));
-  harness::WriteFile(InfDir() / (stem + ".pnf"), "pnf");
-  const std::string device = CreateDevice({"ROOT\\KESTRUM_LONG"});
+// and both files go. One character more, and Wine cannot read the driver at
+// all: the enumeration's failure is reported and nothing is deleted.
+TEST_F(KestrumDriverPaths, InfPathsAtTheRecordsBound) {
+  const std::string folder = kInfFolder;
+  for (const std::size_t length : {MAX_PATH - 1, MAX_PATH}) {
+    SCOPED_TRACE(length);
+    const std::string stem(length - folder.size() - 4, 'n');
+    harness::WriteFile(InfDir() / (stem + ".inf"),
+                       harness::DriverInf({"ROOT\\KESTRUM_LONG"}));
+    harness::WriteFile(InfDir() / (stem + ".pnf"), "pnf");
+    const std::string device = CreateDevice({"ROOT\\KESTRUM_LONG"});
 
-  const auto run = RunKestrum({"Y", "ROOT\\KESTRUM_LONG"});
+    const auto run = RunKestrum({"Y", "ROOT\\KESTRUM_LONG"});
 
-  const std::string inf = kInfFolder + stem + ".inf";
-  ASSERT_EQ(inf.size(), MAX_PATH - 1u);
-  EXPECT_EQ(run.output,
-            "Found! [ROOT\\KESTRUM_LONG]\n"
-            "Deleted INF file: " +
-                inf +
-                "\n"
-                "Deleted PNF file: " +
-                kInfFolder + stem + ".pnf\n");
-  EXPECT_EQ(run.status, 0);
-  EXPECT_FALSE(fs::exists(InfDir() / (stem + ".inf")));
-  EXPECT_FALSE(fs::exists(InfDir() / (stem + ".pnf")));
-  EXPECT_FALSE(DeviceExists(device));
+    const bool fits = length < MAX_PATH;
+    EXPECT_EQ(
+        run.output,
+        "Found! [ROOT\\KESTRUM_LONG]\n" +
+            (fits ? "Deleted INF file: " + folder + stem +
+                        ".inf\nDeleted PNF file: " + folder + stem + ".pnf\n"
+                  : "SetupDiEnumDriverInfo FAILURE: File not found.\r\n\n"
+                    "FAIL TO REMOVE SPECIFIED INF & PNF files! FAILURE: "
+                    "File not found.\r\n\n"));
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(fs::exists(InfDir() / (stem + ".inf")), !fits);
+    EXPECT_EQ(fs::exists(InfDir() / (stem + ".pnf")), !fits);
+    EXPECT_FALSE(DeviceExists(device));
+  }
 }
 
 // A record whose name runs to the field's end holds no path: a cut one would

@@ -170,7 +170,7 @@ TEST_F(KestrumSingleId, OnlyWholeStringsBeforeTheListEndAreIds) {
 // also in lower case. Kestrum's test build must end with what a plain model
 // of the walk says, leave exactly the devices that did not match, and free
 // every buffer it took. About 30 seconds of machines under Wine.
-constexpr int kRandomMachines = 60;
+constexpr int kRandomMachines = 80;
 
 class KestrumScan : public DoorTest {
  protected:
