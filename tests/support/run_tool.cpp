@@ -7,37 +7,23 @@
 #include <atomic>
 #include <cctype>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <thread>
-#include <utility>
 
 #include "support/harness.h"
 
 namespace harness {
 namespace {
 
-/// Closes a kernel handle when it goes.
-class Handle {
- public:
-  explicit Handle(HANDLE handle = nullptr) : handle_(handle) {}
-  ~Handle() { Reset(); }
-  Handle(Handle&& other) noexcept : handle_(other.Release()) {}
-  Handle& operator=(Handle&& other) noexcept {
-    Reset(other.Release());
-    return *this;
+struct HandleCloser {
+  void operator()(HANDLE handle) const {
+    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
   }
-  HANDLE get() const { return handle_; }
-  HANDLE Release() { return std::exchange(handle_, nullptr); }
-  void Reset(HANDLE handle = nullptr) {
-    if (handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE) {
-      CloseHandle(handle_);
-    }
-    handle_ = handle;
-  }
-
- private:
-  HANDLE handle_;
 };
+
+/// A kernel handle, closed when it goes.
+using Handle = std::unique_ptr<void, HandleCloser>;
 
 /// One argument as MSVCRT's command-line splitting gives it back: quoted when
 /// it is empty or holds blanks or quotes; inside quotes a run of backslashes
@@ -190,7 +176,7 @@ ToolRun RunTool(const std::filesystem::path& tool,
   Handle process_handle(process.hProcess);
   Handle thread_handle(process.hThread);
   // Only the child may hold the write end now, so reading ends when it does.
-  output_writer.Reset();
+  output_writer.reset();
   // A tool that hangs is ended, which ends the reading too.
   std::atomic<bool> hung{false};
   std::thread watchdog([&] {
