@@ -7,17 +7,18 @@
 //       0: every call) does not reach the service. A value 0xCODE (or a
 //       decimal code) fails it with that last-error code; a word gives an
 //       answer no machine can be made to produce on demand:
-//         GetCurrentDirectoryA ... =long        the directory does not fit
-//         SetupDiGetDriverInfoDetailA =unended  InfFileName has no NUL in
-//                                               its MAX_PATH characters
-//         SetupDiGetDriverInfoDetailA =inf:PATH InfFileName is PATH
-//       (these two let the real call fill the record first). A failed
+//         GetCurrentDirectoryA#n=long  the directory does not fit the buffer
+//         SetupDiGetDriverInfoDetailA#n=unended  InfFileName has no NUL in
+//             its MAX_PATH characters
+//         SetupDiGetDriverInfoDetailA#n=inf:PATH  InfFileName is PATH
+//       (the last two after the real call has filled the record). A failed
 //       FormatMessageA means "no text for the code". Releasing operations
-//       (LocalFree, free, FindClose, the two Destroy calls) release for real
-//       and then report the failure.
+//       (LocalFree, FindClose, the two Destroy calls) release for real and
+//       then report the failure; free releases and reports nothing.
 //   TOOLS_TRACE=<file>  appends one tab-separated line per event:
 //       call <Operation> key=value... result=R error=CODE [fault=VALUE]
-//       open|close <devinfo|drvlist|find> id=ID
+//       open|close <devinfo|find> id=HANDLE
+//       open|close drvlist id=SET device=DEVINST
 //       alloc <heap|crt> block=ADDRESS bytes=N
 //       free <heap|crt> block=ADDRESS
 //       with backslash, tab, CR and LF escaped as \\ \t \r \n.
