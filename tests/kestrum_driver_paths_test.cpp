@@ -74,9 +74,9 @@ TEST_F(KestrumDriverPaths, InfPathWithoutItsEndIsNeverCut) {
   ExpectNothingLeaked(traced);
 }
 
-// Two drivers in two other folders, one named with a dot, one file without an
-// extension: both pairs go, in the service's order, and a dot in a folder's
-// name is never the cut point.
+// Two drivers in two other folders: both pairs go, in the service's order. A
+// file without an extension in a folder named with a dot gets ".pnf"
+// appended: the folder's dot is never the cut point, or C:\A.pnf would go.
 TEST_F(KestrumDriverPaths, DriversInOtherFoldersLoseTheirOwnFilesOnly) {
   harness::WriteFile(InfDir() / "kestrum_p1.inf",
                      harness::DriverInf({"ROOT\\KESTRUM_FOLDERS"}));
@@ -87,26 +87,26 @@ TEST_F(KestrumDriverPaths, DriversInOtherFoldersLoseTheirOwnFilesOnly) {
   fs::create_directories(dotted);
   fs::create_directories(plain);
   for (const fs::path& file :
-       {dotted / "x.inf", dotted / "x.pnf", plain / "noext",
-        plain / "noext.pnf", fs::path("C:\\A.pnf")}) {
+       {plain / "x.inf", plain / "x.pnf", dotted / "noext",
+        dotted / "noext.pnf", fs::path("C:\\A.pnf")}) {
     harness::WriteFile(file, "file");
   }
   const std::string device = CreateDevice({"ROOT\\KESTRUM_FOLDERS"});
 
   const auto traced = RunKestrumThroughDoor(
       {"Y", "ROOT\\KESTRUM_FOLDERS"},
-      {{"SetupDiGetDriverInfoDetailA", 1, "inf:C:\\A.B\\x.inf"},
-       {"SetupDiGetDriverInfoDetailA", 2, "inf:C:\\drivers\\noext"}});
+      {{"SetupDiGetDriverInfoDetailA", 1, "inf:C:\\drivers\\x.inf"},
+       {"SetupDiGetDriverInfoDetailA", 2, "inf:C:\\A.B\\noext"}});
 
   EXPECT_EQ(traced.run.output,
             "Found! [ROOT\\KESTRUM_FOLDERS]\n"
-            "Deleted INF file: C:\\A.B\\x.inf\n"
-            "Deleted PNF file: C:\\A.B\\x.pnf\n"
-            "Deleted INF file: C:\\drivers\\noext\n"
-            "Deleted PNF file: C:\\drivers\\noext.pnf\n");
+            "Deleted INF file: C:\\drivers\\x.inf\n"
+            "Deleted PNF file: C:\\drivers\\x.pnf\n"
+            "Deleted INF file: C:\\A.B\\noext\n"
+            "Deleted PNF file: C:\\A.B\\noext.pnf\n");
   EXPECT_EQ(traced.run.status, 0);
-  for (const fs::path& gone : {dotted / "x.inf", dotted / "x.pnf",
-                               plain / "noext", plain / "noext.pnf"}) {
+  for (const fs::path& gone : {plain / "x.inf", plain / "x.pnf",
+                               dotted / "noext", dotted / "noext.pnf"}) {
     EXPECT_FALSE(fs::exists(gone)) << gone;
   }
   EXPECT_TRUE(fs::exists("C:\\A.pnf"));
