@@ -60,18 +60,27 @@ wine_can_start() {
   (wine_select "$1" && [[ -x $WINE ]] && "$WINE" --version) >/dev/null 2>&1
 }
 
+# The Wine architecture a preset's programs run under, if any.
+wine_arch_of() {
+  case $1 in
+    windows) echo win32 ;;
+    windows-x64) echo win64 ;;
+  esac
+}
+
 # The preset whose executables a demonstration runs, and the Wine that runs
 # them ("windows win32" or "windows-x64 win64"): the shipped 32-bit build where
 # 32-bit Wine starts, else the 64-bit build of the same sources. Fails when no
 # Wine can start.
 wine_pick_build() {
-  if wine_can_start win32; then
-    echo "windows win32"
-  elif wine_can_start win64; then
-    echo "windows-x64 win64"
-  else
-    return 1
-  fi
+  local preset
+  for preset in windows windows-x64; do
+    if wine_can_start "$(wine_arch_of "$preset")"; then
+      echo "$preset $(wine_arch_of "$preset")"
+      return 0
+    fi
+  done
+  return 1
 }
 
 # Names the Wine of architecture $1 for people: "64-bit Wine
@@ -207,6 +216,16 @@ wine_prefix_sweep() {
     [[ $pid =~ ^[0-9]+$ ]] || continue
     kill -0 "$pid" 2>/dev/null || wine_prefix_end "$prefix" 2>/dev/null
   done
+}
+
+# Makes a throwaway prefix of the selected architecture from its template
+# (made first if need be) and exports it as WINEPREFIX, with the environment
+# of every Wine run. End it with wine_prefix_end "$WINEPREFIX".
+wine_prefix_enter() {
+  wine_template_ensure || return 1
+  WINEPREFIX=$(wine_prefix_create) || return 1
+  export WINEPREFIX
+  wine_environment
 }
 
 # Prints the path of a new throwaway prefix owned by the calling process.
