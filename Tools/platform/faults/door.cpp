@@ -51,8 +51,7 @@ class Call {
   template <typename T>
   T Fail(T failure) {
     SetLastError(fault_->error);
-    Finish(failure);
-    return failure;
+    return Finish(failure);
   }
 
   /// Traces the result with the code the call left, which stays.
