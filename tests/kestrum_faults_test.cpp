@@ -239,25 +239,6 @@ TEST_F(KestrumFaults, DriverEnumerationFailingWithAnotherCode) {
   ExpectNothingLeaked(traced);
 }
 
-// A driver whose details cannot be read is passed over without a word; it
-// still counts as found, so no report follows either.
-TEST_F(KestrumFaults, DriverWhoseDetailsFailIsSkippedSilently) {
-  harness::WriteFile(InfDir() / "kestrum_d.inf",
-                     harness::DriverInf({"ROOT\\KESTRUM_DETAILS"}));
-  const std::string device = CreateDevice({"ROOT\\KESTRUM_DETAILS"});
-
-  const auto traced = RunKestrumThroughDoor(
-      {"Y", "ROOT\\KESTRUM_DETAILS"},
-      {{"SetupDiGetDriverInfoDetailA", 1, kAccessDenied}});
-
-  EXPECT_EQ(traced.run.output, "Found! [ROOT\\KESTRUM_DETAILS]\n");
-  EXPECT_EQ(traced.run.status, 0);
-  EXPECT_TRUE(traced.Calls("DeleteFileA").empty());
-  EXPECT_TRUE(fs::exists(InfDir() / "kestrum_d.inf"));
-  EXPECT_FALSE(DeviceExists(device));
-  ExpectNothingLeaked(traced);
-}
-
 // Whatever a deletion did, both lines are printed and the driver counts as
 // found: no report follows.
 TEST_F(KestrumFaults, FileThatCannotBeDeletedIsNotReported) {
