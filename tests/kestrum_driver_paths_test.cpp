@@ -54,6 +54,30 @@ TEST_F(KestrumDriverPaths, InfPathsAtTheRecordsBound) {
   }
 }
 
+// The longest name the record can end, without an extension: its PNF path
+// is four characters longer, and is printed whole.
+TEST_F(KestrumDriverPaths, LongestInfPathWithoutExtensionGetsItsPnfPath) {
+  harness::WriteFile(InfDir() / "kestrum_bare.inf",
+                     harness::DriverInf({"ROOT\\KESTRUM_BARE"}));
+  const std::string inf = "C:\\d\\" + std::string(MAX_PATH - 6, 'n');
+  ASSERT_EQ(inf.size(), MAX_PATH - 1u);
+  const std::string device = CreateDevice({"ROOT\\KESTRUM_BARE"});
+
+  const auto traced = RunKestrumThroughDoor(
+      {"Y", "ROOT\\KESTRUM_BARE"},
+      {{"SetupDiGetDriverInfoDetailA", 1, "inf:" + inf}});
+
+  EXPECT_EQ(traced.run.output, "Found! [ROOT\\KESTRUM_BARE]\n"
+                               "Deleted INF file: " + inf + "\n"
+                               "Deleted PNF file: " + inf + ".pnf\n");
+  EXPECT_EQ(traced.run.status, 0);
+  const auto deletions = traced.Calls("DeleteFileA");
+  ASSERT_EQ(deletions.size(), 2u);
+  EXPECT_EQ(deletions[1].Arg("path"), inf + ".pnf");
+  EXPECT_FALSE(DeviceExists(device));
+  ExpectNothingLeaked(traced);
+}
+
 // A driver whose details cannot be read, or whose record's name runs to the
 // field's end (no path: a cut one would name, and delete, another file), is
 // passed over without a word. It still counts as found, so no report follows.

@@ -188,6 +188,37 @@ TEST_F(KestrumFaults, CallsPassTheRecordsTheServiceExpects) {
   ExpectNothingLeaked(traced);
 }
 
+// The list reader asks for the folder with room for 262 characters, and for
+// each of the twelve keys, in order, its ID into 256 characters and its
+// number with -1 for a missing one.
+TEST_F(KestrumFaults, ListReaderPassesItsBuffersAndDefaults) {
+  harness::WriteFile(work_dir() / "list.ini", kList);
+  const auto traced = RunKestrumThroughDoor({"F", "list.ini"});
+  ASSERT_EQ(traced.run.status, 0);
+  const auto directory = traced.Calls("GetCurrentDirectoryA");
+  ASSERT_EQ(directory.size(), 1u);
+  EXPECT_EQ(directory[0].Arg("size"), "262");
+  const std::string path = harness::WindowsPath(work_dir() / "list.ini");
+  const auto strings = traced.Calls("GetPrivateProfileStringA");
+  const auto numbers = traced.Calls("GetPrivateProfileIntA");
+  ASSERT_EQ(strings.size(), 12u);
+  ASSERT_EQ(numbers.size(), 12u);
+  for (std::size_t index = 0; index < 12; ++index) {
+    SCOPED_TRACE(index);
+    const std::string key = "Dev" + std::to_string(index);
+    const std::map<std::string, std::string> string_args = {
+        {"section", "Hardware"}, {"key", key},   {"default", "NO FOUND!!!"},
+        {"size", "256"},         {"path", path}};
+    for (const auto& [name, value] : string_args) {
+      EXPECT_EQ(strings[index].Arg(name), value) << name;
+    }
+    EXPECT_EQ(numbers[index].Arg("section"), "RemoveINF");
+    EXPECT_EQ(numbers[index].Arg("key"), key);
+    EXPECT_EQ(static_cast<int>(numbers[index].Number("default")), -1);
+  }
+  ExpectNothingLeaked(traced);
+}
+
 TEST_F(KestrumFaults, DriverFileStepFailuresAreReportedAndTheDeviceRemoved) {
   harness::WriteFile(InfDir() / "kestrum_f.inf",
                      harness::DriverInf({"ROOT\\KESTRUM_FILES_FAIL"}));

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "support/devices.h"
 #include "support/driver_inf.h"
@@ -164,6 +166,68 @@ TEST_F(KestrumList, FirstOfDuplicateEntriesDecides) {
   EXPECT_EQ(run.status, 0);
   EXPECT_FALSE(DeviceExists(device));
   EXPECT_TRUE(fs::exists(InfDir() / "kestrum_dup.inf"));
+}
+
+// Only the mode's first letter counts: F followed by anything is list mode.
+TEST_F(KestrumList, LetterFFollowedByMoreIsListMode) {
+  for (const char* mode : {"File", "Fx", "f1"}) {
+    SCOPED_TRACE(mode);
+    const std::string device = CreateDevice({"ROOT\\KESTRUM_FILE_WORD"});
+    harness::WriteFile(work_dir() / "list.ini",
+                       "[Hardware]\r\nDev0=ROOT\\KESTRUM_FILE_WORD\r\n"
+                       "[RemoveINF]\r\nDev0=0\r\n");
+    const auto run = RunKestrum({mode, "list.ini"});
+    EXPECT_EQ(run.output, "Found! [ROOT\\KESTRUM_FILE_WORD]\n");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_FALSE(DeviceExists(device));
+  }
+}
+
+// Dev0 to Dev11 fill all twelve entries, and Dev12 is never read.
+TEST_F(KestrumList, TwelveEntriesFillTheList) {
+  std::string hardware = "[Hardware]\r\n";
+  std::string remove_inf = "[RemoveINF]\r\n";
+  std::string output;
+  std::vector<std::string> listed;
+  for (int index = 0; index <= 12; ++index) {
+    const std::string key = "Dev" + std::to_string(index);
+    const std::string id = "ROOT\\KESTRUM_ENTRY" + std::to_string(index);
+    hardware += key + "=" + id + "\r\n";
+    remove_inf += key + "=0\r\n";
+    listed.push_back(CreateDevice({id}));
+    if (index < 12) output += "Found! [" + id + "]\n";
+  }
+
+  const auto run = RunList(hardware + remove_inf);
+
+  EXPECT_EQ(run.output, output);
+  EXPECT_EQ(run.status, 0);
+  for (int index = 0; index <= 12; ++index) {
+    EXPECT_EQ(DeviceExists(listed[index]), index == 12) << index;
+  }
+}
+
+// An entry holds 255 characters: an ID that long is matched whole; a longer
+// one is read as its first 255 characters, so the device that reports the
+// whole longer ID is not matched, and one that reports the cut ID is.
+TEST_F(KestrumList, EntryOfTheLongestLengthTheListHolds) {
+  const std::string longest = "ROOT\\" + std::string(250, 'L');
+  const std::string longer = "ROOT\\" + std::string(251, 'M');
+  const std::string cut = longer.substr(0, 255);
+  ASSERT_EQ(longest.size(), 255u);
+  const std::string longest_device = CreateDevice({longest});
+  const std::string longer_device = CreateDevice({longer});
+  const std::string cut_device = CreateDevice({cut});
+
+  const auto run = RunList("[Hardware]\r\nDev0=" + longest + "\r\nDev1=" +
+                           longer + "\r\n[RemoveINF]\r\nDev0=0\r\nDev1=0\r\n");
+
+  EXPECT_EQ(run.output,
+            "Found! [" + longest + "]\n" + "Found! [" + cut + "]\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_FALSE(DeviceExists(longest_device));
+  EXPECT_TRUE(DeviceExists(longer_device));
+  EXPECT_FALSE(DeviceExists(cut_device));
 }
 
 // A key missing from Hardware reads as its default text, which then stands in
