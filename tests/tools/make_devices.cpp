@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "support/devices.h"
+#include "support/machine_guard.h"
 
 namespace {
 
@@ -98,6 +99,7 @@ int MakeMany(const std::string& count_text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (!harness::MayChangeThisMachine(argv[0])) return harness::kRefusedStatus;
   const std::vector<std::string> args(argv + 1, argv + argc);
   if (args.size() == 1 && args[0] == "--list") return List();
   if (args.size() == 2 && args[0] == "--count") return MakeMany(args[1]);
