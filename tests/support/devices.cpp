@@ -134,33 +134,46 @@ void SetEnumValue(const std::string& instance_id, const char* name, DWORD type,
   }
 }
 
-// Creates and registers a System device, with a hardware-ID value of these
-// bytes when there is one.
-std::string RegisterDevice(const std::optional<std::string>& id_bytes) {
+/// A System-class device information set; a failed call fails the test.
+DeviceSet NewSystemSet() {
   DeviceSet set = OwnSet(SetupDiCreateDeviceInfoList(&kSystemClass, 0));
-  if (!set) {
-    ADD_FAILURE() << "SetupDiCreateDeviceInfoList: " << GetLastError();
-    return {};
-  }
+  if (!set) ADD_FAILURE() << "SetupDiCreateDeviceInfoList: " << GetLastError();
+  return set;
+}
+
+// Creates and registers a System device in `set`, named `name` as the flags
+// say, with a hardware-ID value of these bytes when there is one. Returns its
+// instance ID, or "" when it could not be made.
+std::string RegisterDeviceIn(HDEVINFO set, const char* name, DWORD flags,
+                             const std::optional<std::string>& id_bytes) {
   SP_DEVINFO_DATA device = NewDeviceData();
-  if (!SetupDiCreateDeviceInfoA(set.get(), "SYSTEM", &kSystemClass, nullptr, 0,
-                                DICD_GENERATE_ID, &device)) {
-    ADD_FAILURE() << "SetupDiCreateDeviceInfoA: " << GetLastError();
+  if (!SetupDiCreateDeviceInfoA(set, name, &kSystemClass, nullptr, 0, flags,
+                                &device)) {
+    ADD_FAILURE() << "SetupDiCreateDeviceInfoA(" << name
+                  << "): " << GetLastError();
     return {};
   }
   if (id_bytes) {
     if (!SetupDiSetDeviceRegistryPropertyA(
-            set.get(), &device, SPDRP_HARDWAREID,
+            set, &device, SPDRP_HARDWAREID,
             reinterpret_cast<const BYTE*>(id_bytes->data()),
             static_cast<DWORD>(id_bytes->size()))) {
       ADD_FAILURE() << "SetupDiSetDeviceRegistryPropertyA: " << GetLastError();
     }
   }
-  if (!SetupDiRegisterDeviceInfo(set.get(), &device, 0, nullptr, nullptr,
-                                 nullptr)) {
+  if (!SetupDiRegisterDeviceInfo(set, &device, 0, nullptr, nullptr, nullptr)) {
     ADD_FAILURE() << "SetupDiRegisterDeviceInfo: " << GetLastError();
+    return {};
   }
-  return InstanceId(set.get(), &device);
+  return InstanceId(set, &device);
+}
+
+// Creates and registers a System device (ROOT\SYSTEM\000N), with a
+// hardware-ID value of these bytes when there is one.
+std::string RegisterDevice(const std::optional<std::string>& id_bytes) {
+  DeviceSet set = NewSystemSet();
+  if (!set) return {};
+  return RegisterDeviceIn(set.get(), "SYSTEM", DICD_GENERATE_ID, id_bytes);
 }
 
 }  // namespace
@@ -169,6 +182,21 @@ std::string CreateDevice(const std::vector<std::string>& hardware_ids) {
   return RegisterDevice(hardware_ids.empty()
                             ? std::nullopt
                             : std::optional(MultiString(hardware_ids)));
+}
+
+long CreateNumberedDevices(
+    const std::string& prefix, long count,
+    const std::function<std::vector<std::string>(long)>& ids) {
+  DeviceSet set = NewSystemSet();
+  if (!set) return 0;
+  long made = 0;
+  while (made < count &&
+         !RegisterDeviceIn(set.get(), (prefix + std::to_string(made)).c_str(),
+                           0, MultiString(ids(made)))
+              .empty()) {
+    ++made;
+  }
+  return made;
 }
 
 std::string CreateDeviceWithRawIds(const std::string& bytes) {

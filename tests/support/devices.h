@@ -2,6 +2,7 @@
 #ifndef TESTS_SUPPORT_DEVICES_H_
 #define TESTS_SUPPORT_DEVICES_H_
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,15 @@ struct DeviceInfo {
 /// hardware IDs; with none it gets no hardware-ID property at all. Returns its
 /// instance ID.
 std::string CreateDevice(const std::vector<std::string>& hardware_ids);
+
+/// Creates and registers `count` System-class devices in one device set,
+/// under instance IDs of our own, `prefix` and the device's number (from 0),
+/// each with the hardware IDs `ids` gives for its number. Unlike a generated
+/// instance ID, which costs a search for the lowest free number that grows
+/// with the machine, each costs the same however many there are. Returns how
+/// many were made; a failed call fails the test.
+long CreateNumberedDevices(const std::string& prefix, long count,
+                           const std::function<std::vector<std::string>(long)>& ids);
 
 /// Creates and registers a device whose hardware-ID value is set to exactly
 /// these bytes through SetupAPI, as REG_MULTI_SZ; none (0 bytes) included.

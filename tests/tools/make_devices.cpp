@@ -5,9 +5,9 @@
 //                               hardware IDs (commas separate them, as on an
 //                               INF model line, so no ID holds one)
 //   make_devices --list         the devices made this way, with their IDs
-//   make_devices --count N      N devices with two IDs each (BENCH\DEVICE_i,
-//                               BENCH\COMPAT_i), made in this one process:
-//                               scripts/bench's machine
+//   make_devices --count N      N devices ROOT\BENCH\i with two IDs each
+//                               (BENCH\DEVICE_i, BENCH\COMPAT_i), made in
+//                               one device set: scripts/bench's machine
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -85,13 +85,15 @@ int MakeMany(const std::string& count_text) {
                  count_text.c_str());
     return 2;
   }
-  for (long i = 0; i < count; ++i) {
-    const std::string n = std::to_string(i);
-    if (harness::CreateDevice({"BENCH\\DEVICE_" + n, "BENCH\\COMPAT_" + n})
-            .empty()) {
-      std::fprintf(stderr, "make_devices: cannot make device %ld\n", i);
-      return 1;
-    }
+  const long made = harness::CreateNumberedDevices(
+      "ROOT\\BENCH\\", count, [](long number) {
+        const std::string n = std::to_string(number);
+        return std::vector<std::string>{"BENCH\\DEVICE_" + n,
+                                        "BENCH\\COMPAT_" + n};
+      });
+  if (made < count) {
+    std::fprintf(stderr, "make_devices: cannot make device %ld\n", made);
+    return 1;
   }
   return 0;
 }
