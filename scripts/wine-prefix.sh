@@ -186,16 +186,23 @@ wine_prefix_new() {
 
 # Ends at once every Wine process of prefix $1, its wineserver included. The
 # run is over and the prefix is thrown away, so nothing needs the clean
-# shutdown that `wineserver -k` waits for (half a second of each run). Wine's
-# processes are known by the WINEPREFIX they were started with.
+# shutdown that `wineserver -k` waits for (half a second of each run).
 wine_prefix_kill() {
-  local environ pid pids=()
+  local pids
+  mapfile -t pids < <(wine_prefix_pids "$1")
+  ((${#pids[@]} == 0)) || kill -KILL "${pids[@]}" 2>/dev/null
+}
+
+# The process IDs of every Wine process of prefix $1, its wineserver
+# included, one a line. Wine's processes are known by the WINEPREFIX they
+# were started with.
+wine_prefix_pids() {
+  local environ pid
   while read -r environ; do
     pid=${environ#/proc/}
     pid=${pid%/environ}
-    [[ $(readlink "/proc/$pid/exe") == */wine* ]] && pids+=("$pid")
+    [[ $(readlink "/proc/$pid/exe") == */wine* ]] && echo "$pid"
   done < <(env -u WINEPREFIX grep -lsxzF "WINEPREFIX=$1" /proc/[0-9]*/environ)
-  ((${#pids[@]} == 0)) || kill -KILL "${pids[@]}" 2>/dev/null
 }
 
 # Ends every process of prefix $1 and removes it.
