@@ -63,13 +63,17 @@ TEST_F(KestrumDriverPaths, LongestInfPathWithoutExtensionGetsItsPnfPath) {
   ASSERT_EQ(inf.size(), MAX_PATH - 1u);
   const std::string device = CreateDevice({"ROOT\\KESTRUM_BARE"});
 
-  const auto traced = RunKestrumThroughDoor(
-      {"Y", "ROOT\\KESTRUM_BARE"},
-      {{"SetupDiGetDriverInfoDetailA", 1, "inf:" + inf}});
+  const auto traced =
+      RunKestrumThroughDoor({"Y", "ROOT\\KESTRUM_BARE"},
+                            {{"SetupDiGetDriverInfoDetailA", 1, "inf:" + inf}});
 
-  EXPECT_EQ(traced.run.output, "Found! [ROOT\\KESTRUM_BARE]\n"
-                               "Deleted INF file: " + inf + "\n"
-                               "Deleted PNF file: " + inf + ".pnf\n");
+  EXPECT_EQ(traced.run.output,
+            "Found! [ROOT\\KESTRUM_BARE]\n"
+            "Deleted INF file: " +
+                inf +
+                "\n"
+                "Deleted PNF file: " +
+                inf + ".pnf\n");
   EXPECT_EQ(traced.run.status, 0);
   const auto deletions = traced.Calls("DeleteFileA");
   ASSERT_EQ(deletions.size(), 2u);

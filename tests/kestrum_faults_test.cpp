@@ -207,8 +207,11 @@ TEST_F(KestrumFaults, ListReaderPassesItsBuffersAndDefaults) {
     SCOPED_TRACE(index);
     const std::string key = "Dev" + std::to_string(index);
     const std::map<std::string, std::string> string_args = {
-        {"section", "Hardware"}, {"key", key},   {"default", "NO FOUND!!!"},
-        {"size", "256"},         {"path", path}};
+        {"section", "Hardware"},
+        {"key", key},
+        {"default", "NO FOUND!!!"},
+        {"size", "256"},
+        {"path", path}};
     for (const auto& [name, value] : string_args) {
       EXPECT_EQ(strings[index].Arg(name), value) << name;
     }

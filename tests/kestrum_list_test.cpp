@@ -219,8 +219,9 @@ TEST_F(KestrumList, EntryOfTheLongestLengthTheListHolds) {
   const std::string longer_device = CreateDevice({longer});
   const std::string cut_device = CreateDevice({cut});
 
-  const auto run = RunList("[Hardware]\r\nDev0=" + longest + "\r\nDev1=" +
-                           longer + "\r\n[RemoveINF]\r\nDev0=0\r\nDev1=0\r\n");
+  const auto run =
+      RunList("[Hardware]\r\nDev0=" + longest + "\r\nDev1=" + longer +
+              "\r\n[RemoveINF]\r\nDev0=0\r\nDev1=0\r\n");
 
   EXPECT_EQ(run.output,
             "Found! [" + longest + "]\n" + "Found! [" + cut + "]\n");

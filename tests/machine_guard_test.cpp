@@ -1,12 +1,13 @@
 // Outside Wine the test programs run no case unless told that the machine may
 // change: the decision, and a test program that makes it.
+#include "support/machine_guard.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "support/harness.h"
-#include "support/machine_guard.h"
 
 namespace {
 
@@ -44,8 +45,8 @@ TEST(MachineGuard, TestProgramOutsideWineRunsNoCase) {
   EXPECT_NE(listed.output.find("VersionResource."), std::string::npos);
   EXPECT_EQ(listed.status, 0);
 
-  const auto allowed = RunSuiteAsOnWindows(
-      {"--gtest_filter=VersionResource.Kestrum"}, "1");
+  const auto allowed =
+      RunSuiteAsOnWindows({"--gtest_filter=VersionResource.Kestrum"}, "1");
   EXPECT_NE(allowed.output.find("[  PASSED  ] 1 test."), std::string::npos)
       << allowed.output;
   EXPECT_EQ(allowed.status, 0);

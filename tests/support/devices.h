@@ -26,8 +26,9 @@ std::string CreateDevice(const std::vector<std::string>& hardware_ids);
 /// instance ID, which costs a search for the lowest free number that grows
 /// with the machine, each costs the same however many there are. Returns how
 /// many were made; a failed call fails the test.
-long CreateNumberedDevices(const std::string& prefix, long count,
-                           const std::function<std::vector<std::string>(long)>& ids);
+long CreateNumberedDevices(
+    const std::string& prefix, long count,
+    const std::function<std::vector<std::string>(long)>& ids);
 
 /// Creates and registers a device whose hardware-ID value is set to exactly
 /// these bytes through SetupAPI, as REG_MULTI_SZ; none (0 bytes) included.

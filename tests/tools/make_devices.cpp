@@ -85,8 +85,8 @@ int MakeMany(const std::string& count_text) {
                  count_text.c_str());
     return 2;
   }
-  const long made = harness::CreateNumberedDevices(
-      "ROOT\\BENCH\\", count, [](long number) {
+  const long made =
+      harness::CreateNumberedDevices("ROOT\\BENCH\\", count, [](long number) {
         const std::string n = std::to_string(number);
         return std::vector<std::string>{"BENCH\\DEVICE_" + n,
                                         "BENCH\\COMPAT_" + n};
