@@ -225,6 +225,51 @@ wine_prefix_sweep() {
   done
 }
 
+# How many times a start that Wine fumbled is started again.
+WINE_MAX_RESTARTS=2
+
+# wine_start PROGRAM [ARGS...]: runs a Windows program under $WINE, through
+# the launcher $WINE_LAUNCHER where one is set (tests/tools/launch.cpp), and
+# returns its status. The launcher starts the program again when Wine fumbles
+# its start from inside (CreateProcessA failing with an internal error); here
+# Wine's loader crashing (status 139) before the launcher ran, which the
+# launcher's marker file tells, is started again, at most $WINE_MAX_RESTARTS
+# times. Each restart is said on standard error and gets a line in
+# $WINE_RESTART_LOG, if set. What the program did (its status, its output, a
+# crash, which Wine reports as status 5) is never repeated.
+wine_start() {
+  if [[ -z ${WINE_LAUNCHER:-} ]]; then
+    "$WINE" "$@"
+    return
+  fi
+  local marker status restarts=0
+  marker=$(mktemp -u "${TMPDIR:-/tmp}/wine-start.XXXXXX")
+  while :; do
+    WINE_START_MARKER=$marker "$WINE" "$WINE_LAUNCHER" "$@"
+    status=$?
+    if ((status != 139)) || [[ -e $marker ]] || ((restarts == WINE_MAX_RESTARTS)); then
+      rm -f "$marker"
+      return "$status"
+    fi
+    restarts=$((restarts + 1))
+    echo "wine-start: Wine's loader crashed before $1 ran (status 139);" \
+      "starting it again ($restarts of $WINE_MAX_RESTARTS)" >&2
+    if [[ -n ${WINE_RESTART_LOG:-} ]]; then
+      printf 'restart\t%s\tstatus=139\n' "$1" >>"$WINE_RESTART_LOG"
+    fi
+  done
+}
+
+# wine_restart_count FILE: how many restarts a restart log holds (0 when
+# there is none).
+wine_restart_count() {
+  [[ -f $1 ]] || {
+    echo 0
+    return
+  }
+  grep -c '^restart' "$1"
+}
+
 # Makes a throwaway prefix of the selected architecture from its template
 # (made first if need be) and exports it as WINEPREFIX, with the environment
 # of every Wine run. End it with wine_prefix_end "$WINEPREFIX".

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "support/process_start.h"
+
 namespace harness {
 
 /// What a finished tool process gave back.
@@ -17,6 +19,8 @@ struct ToolRun {
   /// Standard output, with every "\r\n" folded to "\n", undoing the text
   /// mode of the tool's standard output.
   std::string output;
+  /// How many times Wine fumbled the start and it was started again.
+  int restarts = 0;
 };
 
 struct RunOptions {
@@ -24,6 +28,8 @@ struct RunOptions {
   std::filesystem::path cwd;
   /// "NAME=value" entries added to the tool's environment.
   std::vector<std::string> environment;
+  /// What starts the process: the harness's own test stands in for it.
+  CreateProcessFunction create_process = ::CreateProcessA;
 };
 
 /// How long a tool may run before it counts as hung: every run of the suite
@@ -31,8 +37,10 @@ struct RunOptions {
 inline constexpr int kToolDeadlineSeconds = 60;
 
 /// Starts `tool` with `args`, waits for it and returns what it gave back. A
-/// process that cannot be started, that crashes, or that is still running at
-/// the deadline (it is then ended), fails the calling test at its own line.
+/// start that Wine fumbled is started again (StartProcess); a process that
+/// cannot be started, that crashes, or that is still running at the deadline
+/// (it is then ended), fails the calling test at its own line and is never
+/// run again.
 ToolRun RunTool(const std::filesystem::path& tool,
                 const std::vector<std::string>& args,
                 const RunOptions& options = {},

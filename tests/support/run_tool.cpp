@@ -12,50 +12,10 @@
 #include <thread>
 
 #include "support/harness.h"
+#include "support/process_start.h"
 
 namespace harness {
 namespace {
-
-struct HandleCloser {
-  void operator()(HANDLE handle) const {
-    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-  }
-};
-
-/// A kernel handle, closed when it goes.
-using Handle = std::unique_ptr<void, HandleCloser>;
-
-/// One argument as MSVCRT's command-line splitting gives it back: quoted when
-/// it is empty or holds blanks or quotes; inside quotes a run of backslashes
-/// is doubled before a quote (and before the closing one), and the quote is
-/// escaped.
-std::string QuoteArgument(const std::string& arg) {
-  if (!arg.empty() && arg.find_first_of(" \t\n\v\"") == std::string::npos) {
-    return arg;
-  }
-  std::string quoted = "\"";
-  std::size_t backslashes = 0;
-  for (char c : arg) {
-    if (c == '\\') {
-      ++backslashes;
-      continue;
-    }
-    quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
-    quoted += c;
-    backslashes = 0;
-  }
-  quoted.append(2 * backslashes, '\\');
-  quoted += '"';
-  return quoted;
-}
-
-/// The program's own name takes no escapes: it runs to the closing quote.
-std::string CommandLine(const std::filesystem::path& tool,
-                        const std::vector<std::string>& args) {
-  std::string line = "\"" + tool.string() + "\"";
-  for (const std::string& arg : args) line += " " + QuoteArgument(arg);
-  return line;
-}
 
 /// The name part of a "NAME=value" entry, upper-cased: Windows compares
 /// environment names without case.
@@ -97,17 +57,6 @@ std::string EnvironmentBlock(const std::vector<std::string>& additions) {
   return block;
 }
 
-/// An inheritable duplicate of one of our own handles, for the child.
-Handle InheritableCopy(HANDLE handle) {
-  HANDLE copy = nullptr;
-  if (handle == nullptr || handle == INVALID_HANDLE_VALUE ||
-      !DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &copy,
-                       0, TRUE, DUPLICATE_SAME_ACCESS)) {
-    return Handle();
-  }
-  return Handle(copy);
-}
-
 /// Undoes the text mode of the tool's standard output.
 std::string FoldLineEnds(const std::string& text) {
   std::string folded;
@@ -130,7 +79,8 @@ bool IsExceptionCode(DWORD code) { return (code & 0xF0000000) == 0xC0000000; }
 ToolRun RunTool(const std::filesystem::path& tool,
                 const std::vector<std::string>& args, const RunOptions& options,
                 const char* file, int line) {
-  ToolRun run{-1, ""};
+  ToolRun run;
+  run.status = -1;
 
   // Standard output goes to a pipe that we drain while the tool runs, so a
   // large output cannot block it.
@@ -159,22 +109,21 @@ ToolRun RunTool(const std::filesystem::path& tool,
   startup.hStdOutput = output_writer.get();
   startup.hStdError = errors.get();
 
-  std::string command_line = CommandLine(tool, args);
-  std::string environment = EnvironmentBlock(options.environment);
-  const std::string cwd =
-      options.cwd.empty() ? std::string() : WindowsPath(options.cwd);
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(tool.string().c_str(), command_line.data(), nullptr,
-                      nullptr, TRUE, 0, environment.data(),
-                      cwd.empty() ? nullptr : cwd.c_str(), &startup,
-                      &process)) {
-    const DWORD error = GetLastError();
+  StartRequest request;
+  request.program = tool;
+  request.args = args;
+  request.environment = EnvironmentBlock(options.environment);
+  if (!options.cwd.empty()) request.cwd = WindowsPath(options.cwd);
+  request.startup = &startup;
+  request.create_process = options.create_process;
+  ProcessStart started = StartProcess(request);
+  run.restarts = started.restarts;
+  if (!started.process) {
     ADD_FAILURE_AT(file, line)
-        << "cannot start " << tool << ": error " << error;
+        << "cannot start " << tool << ": error " << started.error;
     return run;
   }
-  Handle process_handle(process.hProcess);
-  Handle thread_handle(process.hThread);
+  Handle process_handle = std::move(started.process);
   // Only the child may hold the write end now, so reading ends when it does.
   output_writer.reset();
   // A tool that hangs is ended, which ends the reading too.

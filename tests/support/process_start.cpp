@@ -1,0 +1,99 @@
+#include "support/process_start.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+namespace harness {
+namespace {
+
+/// One argument as MSVCRT's command-line splitting gives it back: quoted when
+/// it is empty or holds blanks or quotes; inside quotes a run of backslashes
+/// is doubled before a quote (and before the closing one), and the quote is
+/// escaped.
+std::string QuoteArgument(const std::string& arg) {
+  if (!arg.empty() && arg.find_first_of(" \t\n\v\"") == std::string::npos) {
+    return arg;
+  }
+  std::string quoted = "\"";
+  std::size_t backslashes = 0;
+  for (char c : arg) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+    quoted += c;
+    backslashes = 0;
+  }
+  quoted.append(2 * backslashes, '\\');
+  quoted += '"';
+  return quoted;
+}
+
+/// Says that a start was fumbled, where a person and the run's count see it.
+void NoteRestart(const std::filesystem::path& program, int restart) {
+  std::fprintf(stderr,
+               "harness: Wine fumbled the start of %s (error %lu); starting "
+               "it again (%d of %d)\n",
+               program.string().c_str(), kFumbledStartError, restart,
+               kMaxRestarts);
+  const char* log = std::getenv(kRestartLogVariable);
+  if (log == nullptr || *log == '\0') return;
+  // A Unix path is on Wine's drive Z:.
+  const std::string path = *log == '/' ? std::string("Z:") + log : log;
+  std::ofstream(path, std::ios::app)
+      << "restart\t" << program.string() << "\terror=" << kFumbledStartError
+      << "\n";
+}
+
+}  // namespace
+
+std::string CommandLine(const std::filesystem::path& program,
+                        const std::vector<std::string>& args) {
+  // The program's own name takes no escapes: it runs to the closing quote.
+  std::string line = "\"" + program.string() + "\"";
+  for (const std::string& arg : args) line += " " + QuoteArgument(arg);
+  return line;
+}
+
+Handle InheritableCopy(HANDLE handle) {
+  HANDLE copy = nullptr;
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE ||
+      !DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &copy,
+                       0, TRUE, DUPLICATE_SAME_ACCESS)) {
+    return Handle();
+  }
+  return Handle(copy);
+}
+
+ProcessStart StartProcess(const StartRequest& request) {
+  ProcessStart start;
+  STARTUPINFOA plain = {};
+  plain.cb = sizeof plain;
+  STARTUPINFOA* startup = request.startup ? request.startup : &plain;
+  for (;;) {
+    std::string command_line = CommandLine(request.program, request.args);
+    std::string environment = request.environment;
+    PROCESS_INFORMATION process = {};
+    if (request.create_process(
+            request.program.string().c_str(), command_line.data(), nullptr,
+            nullptr, TRUE, 0,
+            environment.empty() ? nullptr : environment.data(),
+            request.cwd.empty() ? nullptr : request.cwd.c_str(), startup,
+            &process)) {
+      start.process.reset(process.hProcess);
+      start.thread.reset(process.hThread);
+      start.error = 0;
+      return start;
+    }
+    start.error = GetLastError();
+    if (start.error != kFumbledStartError || start.restarts == kMaxRestarts) {
+      return start;
+    }
+    ++start.restarts;
+    NoteRestart(request.program, start.restarts);
+  }
+}
+
+}  // namespace harness

@@ -1,0 +1,84 @@
+// Starting a Windows program, and starting it again when Wine fumbled the
+// start: the one place where the suite, the demo and the bench tell Wine's
+// failure to start a program from anything the program did.
+#ifndef TESTS_SUPPORT_PROCESS_START_H_
+#define TESTS_SUPPORT_PROCESS_START_H_
+
+#include <windows.h>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace harness {
+
+struct HandleCloser {
+  void operator()(HANDLE handle) const {
+    if (handle != nullptr && handle != INVALID_HANDLE_VALUE) {
+      CloseHandle(handle);
+    }
+  }
+};
+
+/// A kernel handle, closed when it goes.
+using Handle = std::unique_ptr<void, HandleCloser>;
+
+/// What CreateProcessA answers under Wine when the new process ended before
+/// its start was complete: its loader died, and the program never ran.
+inline constexpr DWORD kFumbledStartError = ERROR_INTERNAL_ERROR;
+
+/// How many times a fumbled start is started again.
+inline constexpr int kMaxRestarts = 2;
+
+/// The variable naming the file (a Unix path under Wine) that gets one line
+/// for each restart, so that a whole run can count them.
+inline constexpr char kRestartLogVariable[] = "WINE_RESTART_LOG";
+
+/// CreateProcessA's shape, so that the harness's own test can stand in for it.
+using CreateProcessFunction = std::function<BOOL(
+    LPCSTR, LPSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD,
+    LPVOID, LPCSTR, LPSTARTUPINFOA, LPPROCESS_INFORMATION)>;
+
+/// What a program start gave.
+struct ProcessStart {
+  /// The process and its first thread; empty when it could not be started.
+  Handle process;
+  Handle thread;
+  /// CreateProcessA's last-error code when it could not be started, else 0.
+  DWORD error = 0;
+  /// How many fumbled starts came before this one.
+  int restarts = 0;
+};
+
+/// How to start a program; every field but the program may stay as it is.
+struct StartRequest {
+  std::filesystem::path program;
+  std::vector<std::string> args;
+  /// The environment block as CreateProcessA takes it; empty: ours.
+  std::string environment;
+  /// The current directory; empty: ours.
+  std::string cwd;
+  /// The handles given to the program; none: it gets none of ours.
+  STARTUPINFOA* startup = nullptr;
+  CreateProcessFunction create_process = ::CreateProcessA;
+};
+
+/// An inheritable duplicate of one of our own handles, for a child; empty
+/// when there is none to copy.
+Handle InheritableCopy(HANDLE handle);
+
+/// Starts a program with handle inheritance. A start that Wine fumbled is
+/// started again, at most kMaxRestarts times, each noted on standard error
+/// and in the restart log; any other failure is the caller's to report.
+ProcessStart StartProcess(const StartRequest& request);
+
+/// The command line that gives the program `args` back as MSVCRT splits
+/// it, after the program's own name.
+std::string CommandLine(const std::filesystem::path& program,
+                        const std::vector<std::string>& args);
+
+}  // namespace harness
+
+#endif  // TESTS_SUPPORT_PROCESS_START_H_
