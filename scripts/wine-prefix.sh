@@ -234,9 +234,10 @@ WINE_MAX_RESTARTS=2
 # its start from inside (CreateProcessA failing with an internal error); here
 # Wine's loader crashing (status 139) before the launcher ran, which the
 # launcher's marker file tells, is started again, at most $WINE_MAX_RESTARTS
-# times. Each restart is said on standard error and gets a line in
-# $WINE_RESTART_LOG, if set. What the program did (its status, its output, a
-# crash, which Wine reports as status 5) is never repeated.
+# times. Each restart is said on standard error; the start log
+# $WINE_START_LOG, if set, gets a line "start" for each program started and
+# "restart" for each restart. What the program did (its status, its output,
+# a crash, which Wine reports as status 5) is never repeated.
 wine_start() {
   if [[ -z ${WINE_LAUNCHER:-} ]]; then
     "$WINE" "$@"
@@ -247,42 +248,44 @@ wine_start() {
   while :; do
     WINE_START_MARKER=$marker "$WINE" "$WINE_LAUNCHER" "$@"
     status=$?
-    if ((status != 139)) || [[ -e $marker ]] || ((restarts == WINE_MAX_RESTARTS)); then
+    if ((status != 139)) || [[ -e $marker ]]; then
       rm -f "$marker"
+      wine_log_start start "$WINE_LAUNCHER"
+      return "$status"
+    fi
+    if ((restarts == WINE_MAX_RESTARTS)); then
       return "$status"
     fi
     restarts=$((restarts + 1))
     echo "wine-start: Wine's loader crashed before $1 ran (status 139);" \
       "starting it again ($restarts of $WINE_MAX_RESTARTS)" >&2
-    if [[ -n ${WINE_RESTART_LOG:-} ]]; then
-      printf 'restart\t%s\tstatus=139\n' "$1" >>"$WINE_RESTART_LOG"
-    fi
+    wine_log_start restart "$WINE_LAUNCHER"
   done
 }
 
-# wine_restart_count FILE: how many restarts a restart log holds (0 when
-# there is none).
-wine_restart_count() {
-  [[ -f $1 ]] || {
-    echo 0
-    return
-  }
-  grep -c '^restart' "$1"
+# wine_log_start start|restart PROGRAM: a line in the start log, if any.
+wine_log_start() {
+  if [[ -n ${WINE_START_LOG:-} ]]; then
+    printf '%s\t%s\n' "$1" "$2" >>"$WINE_START_LOG"
+  fi
 }
 
-# Makes a throwaway prefix of the selected architecture from its template
-# (made first if need be) and exports it as WINEPREFIX, with the environment
-# of every Wine run. End it with wine_prefix_end "$WINEPREFIX".
-wine_prefix_enter() {
-  wine_template_ensure || return 1
-  WINEPREFIX=$(wine_prefix_create) || return 1
-  export WINEPREFIX
-  wine_environment
+# wine_start_counts FILE: "STARTS RESTARTS" of a start log (0 0 when there
+# is none).
+wine_start_counts() {
+  local starts=0 restarts=0
+  if [[ -f $1 ]]; then
+    starts=$(grep -c '^start' "$1")
+    restarts=$(grep -c '^restart' "$1")
+  fi
+  echo "$starts $restarts"
 }
 
-# Prints the path of a new throwaway prefix owned by the calling process.
+# wine_prefix_create [OWNER]: prints the path of a new throwaway prefix owned
+# by process OWNER (default: the calling shell); wine_prefix_sweep removes it
+# once that process is gone.
 wine_prefix_create() {
-  local prefix=$WINE_RUNS/$$
+  local prefix=$WINE_RUNS/${1:-$$}
   mkdir -p "$WINE_RUNS"
   # A leftover of a dead process that had our number.
   [[ -e $prefix ]] && wine_prefix_end "$prefix"

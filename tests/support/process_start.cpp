@@ -31,6 +31,16 @@ std::string QuoteArgument(const std::string& arg) {
   return quoted;
 }
 
+/// Appends a line to the start log, if the run keeps one.
+void LogStart(const char* kind, const std::filesystem::path& program) {
+  const char* log = std::getenv(kStartLogVariable);
+  if (log == nullptr || *log == '\0') return;
+  // A Unix path is on Wine's drive Z:.
+  const std::string path = *log == '/' ? std::string("Z:") + log : log;
+  std::ofstream(path, std::ios::app)
+      << kind << "\t" << program.string() << "\n";
+}
+
 /// Says that a start was fumbled, where a person and the run's count see it.
 void NoteRestart(const std::filesystem::path& program, int restart) {
   std::fprintf(stderr,
@@ -38,13 +48,7 @@ void NoteRestart(const std::filesystem::path& program, int restart) {
                "it again (%d of %d)\n",
                program.string().c_str(), kFumbledStartError, restart,
                kMaxRestarts);
-  const char* log = std::getenv(kRestartLogVariable);
-  if (log == nullptr || *log == '\0') return;
-  // A Unix path is on Wine's drive Z:.
-  const std::string path = *log == '/' ? std::string("Z:") + log : log;
-  std::ofstream(path, std::ios::app)
-      << "restart\t" << program.string() << "\terror=" << kFumbledStartError
-      << "\n";
+  LogStart("restart", program);
 }
 
 }  // namespace
@@ -85,6 +89,7 @@ ProcessStart StartProcess(const StartRequest& request) {
       start.process.reset(process.hProcess);
       start.thread.reset(process.hThread);
       start.error = 0;
+      LogStart("start", request.program);
       return start;
     }
     start.error = GetLastError();

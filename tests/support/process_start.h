@@ -32,9 +32,10 @@ inline constexpr DWORD kFumbledStartError = ERROR_INTERNAL_ERROR;
 /// How many times a fumbled start is started again.
 inline constexpr int kMaxRestarts = 2;
 
-/// The variable naming the file (a Unix path under Wine) that gets one line
-/// for each restart, so that a whole run can count them.
-inline constexpr char kRestartLogVariable[] = "WINE_RESTART_LOG";
+/// The variable naming the file (a Unix path under Wine) that gets a line
+/// "start" for each program started and "restart" for each fumbled start
+/// started again, so that a whole run can count them.
+inline constexpr char kStartLogVariable[] = "WINE_START_LOG";
 
 /// CreateProcessA's shape, so that the harness's own test can stand in for it.
 using CreateProcessFunction = std::function<BOOL(
@@ -71,7 +72,7 @@ Handle InheritableCopy(HANDLE handle);
 
 /// Starts a program with handle inheritance. A start that Wine fumbled is
 /// started again, at most kMaxRestarts times, each noted on standard error
-/// and in the restart log; any other failure is the caller's to report.
+/// and in the start log; any other failure is the caller's to report.
 ProcessStart StartProcess(const StartRequest& request);
 
 /// The command line that gives the program `args` back as MSVCRT splits

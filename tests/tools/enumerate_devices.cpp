@@ -1,8 +1,10 @@
 // The bare cost of a scan, for scripts/bench to hold Kestrum's against: visits
 // every device the machine knows of and fetches its hardware IDs as any scan
 // must (a size query, then the fetch into a buffer of that size), and nothing
-// else. Prints how many devices it saw and how many had IDs, then how long
-// building the device set, walking it and destroying it took.
+// else. Prints one line of numbers by name: how many devices it saw and how
+// many had IDs, then the seconds building the device set, walking it and
+// destroying it took ("devices=1008 with_ids=1008 built=0.182 walked=0.021
+// destroyed=0.117").
 #include <chrono>
 #include <cstdio>
 
@@ -58,11 +60,10 @@ int main() {
   const Clock::time_point walked = Clock::now();
   SetupDiDestroyDeviceInfoList(set);
   const Clock::time_point destroyed = Clock::now();
-  std::printf("%lu devices, %lu with hardware IDs\n",
-              static_cast<unsigned long>(devices),
-              static_cast<unsigned long>(with_ids));
-  std::printf("set built in %.3f s, walked in %.3f s, destroyed in %.3f s\n",
-              Seconds(start, built), Seconds(built, walked),
-              Seconds(walked, destroyed));
+  std::printf(
+      "devices=%lu with_ids=%lu built=%.6f walked=%.6f destroyed=%.6f\n",
+      static_cast<unsigned long>(devices), static_cast<unsigned long>(with_ids),
+      Seconds(start, built), Seconds(built, walked),
+      Seconds(walked, destroyed));
   return status;
 }
