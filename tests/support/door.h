@@ -1,5 +1,5 @@
 // Running the tools' test builds through the door: the faults they are to
-// meet, and the trace they leave (see Tools/platform/faults/door.h).
+// meet, and the trace they leave (see tests/door/door.h).
 #ifndef TESTS_SUPPORT_DOOR_H_
 #define TESTS_SUPPORT_DOOR_H_
 
