@@ -8,21 +8,29 @@
 #include <map>
 #include <set>
 
-#include "support/devices.h"
 #include "support/door.h"
-#include "support/driver_inf.h"
+#include "support/machine.h"
+#include "support/messages.h"
+#include "support/removal_list.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using harness::CreateDevice;
 using harness::DeviceExists;
+using harness::Ends;
 using harness::Fault;
+using harness::PlaceDriver;
+using messages::Deleted;
+using messages::Failure;
+using messages::Found;
 
 constexpr DWORD kAccessDenied = ERROR_ACCESS_DENIED;
 constexpr DWORD kGeneralFailure = ERROR_GEN_FAILURE;
-constexpr char kList[] =
-    "[Hardware]\r\nDev0=ROOT\\KESTRUM_ANY\r\n[RemoveINF]\r\nDev0=1\r\n";
+
+// A removal list of one entry, driver files included.
+std::string ListOfAny() {
+  return harness::RemovalList({{"Dev0", "ROOT\\KESTRUM_ANY", 1}});
+}
 
 using KestrumFaults = DoorTest;
 
@@ -34,11 +42,10 @@ TEST_F(KestrumFaults, FailedRemovalIsReportedAndTheScanGoesOn) {
       RunKestrumThroughDoor({"N", "ROOT\\KESTRUM_STUCK"},
                             {{"SetupDiCallClassInstaller", 1, kAccessDenied}});
 
-  EXPECT_EQ(traced.run.output,
-            "Found! [ROOT\\KESTRUM_STUCK]\n"
-            "CallClassInstaller(REMOVE) FAILURE: Access denied.\r\n\n"
-            "Found! [ROOT\\KESTRUM_STUCK]\n");
-  EXPECT_EQ(traced.run.status, 1);
+  EXPECT_EQ(traced, Ends(Found("ROOT\\KESTRUM_STUCK") +
+                             Failure(messages::kRemove, kAccessDenied) +
+                             Found("ROOT\\KESTRUM_STUCK"),
+                         1));
   EXPECT_TRUE(DeviceExists(first));
   EXPECT_FALSE(DeviceExists(second));
   ExpectNothingLeaked(traced);
@@ -50,10 +57,10 @@ TEST_F(KestrumFaults, ReportWithoutSystemTextShowsTheCode) {
       RunKestrumThroughDoor({"N", "ROOT\\KESTRUM_NO_TEXT"},
                             {{"SetupDiCallClassInstaller", 1, kAccessDenied},
                              {"FormatMessageA", 1, ERROR_MR_MID_NOT_FOUND}});
-  EXPECT_EQ(traced.run.output,
-            "Found! [ROOT\\KESTRUM_NO_TEXT]\n"
-            "CallClassInstaller(REMOVE) FAILURE: (0x00000005)\n");
-  EXPECT_EQ(traced.run.status, 1);
+  EXPECT_EQ(traced,
+            Ends(Found("ROOT\\KESTRUM_NO_TEXT") +
+                     "CallClassInstaller(REMOVE) FAILURE: (0x00000005)\n",
+                 1));
   ExpectNothingLeaked(traced);
 }
 
@@ -62,24 +69,23 @@ TEST_F(KestrumFaults, ReportWithoutSystemTextShowsTheCode) {
 TEST_F(KestrumFaults, FatalFailuresEndTheRunWithTheirReport) {
   const std::vector<std::pair<Fault, std::string>> cases = {
       {{"SetupDiGetClassDevsA", 1, kAccessDenied},
-       "GetClassDevs(All Devices) FAILURE: Access denied.\r\n\n"},
+       Failure(messages::kGetClassDevs, kAccessDenied)},
       {{"SetupDiGetDeviceRegistryPropertyA", 1, kAccessDenied},
-       "GetDeviceRegistryProperty FAILURE: Access denied.\r\n\n"},
+       Failure(messages::kGetProperty, kAccessDenied)},
       {{"SetupDiEnumDeviceInfo", 1, kAccessDenied},
-       "EnumDeviceInfo FAILURE: Access denied.\r\n\n"},
+       Failure(messages::kEnumDevice, kAccessDenied)},
       {{"SetupDiGetClassDevsA", 1, 0xE000020Bu},
-       "GetClassDevs(All Devices) FAILURE: (0xe000020b)\n"},
+       Failure(messages::kGetClassDevs, 0xE000020Bu)},
       {{"LocalAlloc", 1, ERROR_NOT_ENOUGH_MEMORY},
-       "LocalAlloc FAILURE: Not enough memory.\r\n\n"},
-      {{"_strdup", 1, ERROR_NOT_ENOUGH_MEMORY}, "Out of memory.\n"},
+       Failure(messages::kLocalAlloc, ERROR_NOT_ENOUGH_MEMORY)},
+      {{"_strdup", 1, ERROR_NOT_ENOUGH_MEMORY}, messages::kKestrumOutOfMemory},
   };
   const std::string device = CreateDevice({"ROOT\\KESTRUM_FATAL"});
   for (const auto& [fault, output] : cases) {
     SCOPED_TRACE(fault.operation);
     const auto traced =
         RunKestrumThroughDoor({"N", "ROOT\\KESTRUM_FATAL"}, {fault});
-    EXPECT_EQ(traced.run.output, output);
-    EXPECT_EQ(traced.run.status, 1);
+    EXPECT_EQ(traced, Ends(output, 1));
     EXPECT_TRUE(DeviceExists(device));
     EXPECT_TRUE(traced.Calls("SetupDiCallClassInstaller").empty());
     ExpectNothingLeaked(traced);
@@ -103,10 +109,9 @@ TEST_F(KestrumFaults, EnumerationFailingMidwayKeepsEarlierRemovals) {
       {"N", "ROOT\\KESTRUM_EARLY"},
       {{"SetupDiEnumDeviceInfo", failing_call, kGeneralFailure}});
 
-  EXPECT_EQ(traced.run.output,
-            "Found! [ROOT\\KESTRUM_EARLY]\n"
-            "EnumDeviceInfo FAILURE: General failure.\r\n\n");
-  EXPECT_EQ(traced.run.status, 1);
+  EXPECT_EQ(traced, Ends(Found("ROOT\\KESTRUM_EARLY") +
+                             Failure(messages::kEnumDevice, kGeneralFailure),
+                         1));
   EXPECT_FALSE(DeviceExists(early));
   EXPECT_TRUE(DeviceExists(late));
   ExpectNothingLeaked(traced);
@@ -115,17 +120,17 @@ TEST_F(KestrumFaults, EnumerationFailingMidwayKeepsEarlierRemovals) {
 // The list file's folder: unreadable, or too long for the path (a directory
 // Wine cannot start a program in, so the door answers for it).
 TEST_F(KestrumFaults, ListFolderThatCannotBeUsedEndsBeforeTheScan) {
-  harness::WriteFile(work_dir() / "list.ini", kList);
+  harness::WriteFile(work_dir() / "list.ini", ListOfAny());
   const std::string device = CreateDevice({"ROOT\\KESTRUM_ANY"});
   const std::vector<std::pair<Fault, std::string>> cases = {
-      {{"GetCurrentDirectoryA", 1, kAccessDenied}, "Failure getting pathname."},
-      {{"GetCurrentDirectoryA", 1, "long"}, "Path is too long."},
+      {{"GetCurrentDirectoryA", 1, kAccessDenied},
+       messages::kKestrumNoPathname},
+      {{"GetCurrentDirectoryA", 1, "long"}, messages::kKestrumPathTooLong},
   };
   for (const auto& [fault, output] : cases) {
     SCOPED_TRACE(fault.value);
     const auto traced = RunKestrumThroughDoor({"F", "list.ini"}, {fault});
-    EXPECT_EQ(traced.run.output, output);
-    EXPECT_EQ(traced.run.status, 1);
+    EXPECT_EQ(traced, Ends(output, 1));
     EXPECT_TRUE(traced.Calls("GetPrivateProfileStringA").empty());
     EXPECT_TRUE(traced.Calls("SetupDiGetClassDevsA").empty());
   }
@@ -133,11 +138,10 @@ TEST_F(KestrumFaults, ListFolderThatCannotBeUsedEndsBeforeTheScan) {
 }
 
 TEST_F(KestrumFaults, CallsPassTheRecordsTheServiceExpects) {
-  harness::WriteFile(InfDir() / "kestrum_r.inf",
-                     harness::DriverInf({"ROOT\\KESTRUM_RECORDS"}));
+  PlaceDriver("kestrum_r.inf", {"ROOT\\KESTRUM_RECORDS"}, harness::Pnf::kNone);
   CreateDevice({"ROOT\\KESTRUM_RECORDS"});
   const auto traced = RunKestrumThroughDoor({"Y", "ROOT\\KESTRUM_RECORDS"});
-  ASSERT_EQ(traced.run.status, 0);
+  ASSERT_EQ(traced.status, 0);
   const auto expect_all = [&](const std::string& operation,
                               const std::map<std::string, std::string>& args,
                               std::size_t count) {
@@ -192,9 +196,9 @@ TEST_F(KestrumFaults, CallsPassTheRecordsTheServiceExpects) {
 // each of the twelve keys, in order, its ID into 256 characters and its
 // number with -1 for a missing one.
 TEST_F(KestrumFaults, ListReaderPassesItsBuffersAndDefaults) {
-  harness::WriteFile(work_dir() / "list.ini", kList);
+  harness::WriteFile(work_dir() / "list.ini", ListOfAny());
   const auto traced = RunKestrumThroughDoor({"F", "list.ini"});
-  ASSERT_EQ(traced.run.status, 0);
+  ASSERT_EQ(traced.status, 0);
   const auto directory = traced.Calls("GetCurrentDirectoryA");
   ASSERT_EQ(directory.size(), 1u);
   EXPECT_EQ(directory[0].Arg("size"), "262");
@@ -223,8 +227,8 @@ TEST_F(KestrumFaults, ListReaderPassesItsBuffersAndDefaults) {
 }
 
 TEST_F(KestrumFaults, DriverFileStepFailuresAreReportedAndTheDeviceRemoved) {
-  harness::WriteFile(InfDir() / "kestrum_f.inf",
-                     harness::DriverInf({"ROOT\\KESTRUM_FILES_FAIL"}));
+  const auto driver = PlaceDriver("kestrum_f.inf", {"ROOT\\KESTRUM_FILES_FAIL"},
+                                  harness::Pnf::kNone);
   for (const char* operation :
        {"SetupDiGetDeviceInstallParamsA", "SetupDiSetDeviceInstallParamsA",
         "SetupDiBuildDriverInfoList"}) {
@@ -232,31 +236,27 @@ TEST_F(KestrumFaults, DriverFileStepFailuresAreReportedAndTheDeviceRemoved) {
     const std::string device = CreateDevice({"ROOT\\KESTRUM_FILES_FAIL"});
     const auto traced = RunKestrumThroughDoor({"Y", "ROOT\\KESTRUM_FILES_FAIL"},
                                               {{operation, 1, kAccessDenied}});
-    EXPECT_EQ(traced.run.output,
-              "Found! [ROOT\\KESTRUM_FILES_FAIL]\n"
-              "FAIL TO REMOVE SPECIFIED INF & PNF files! FAILURE: "
-              "Access denied.\r\n\n");
-    EXPECT_EQ(traced.run.status, 0);
+    EXPECT_EQ(traced, Ends(Found("ROOT\\KESTRUM_FILES_FAIL") +
+                               Failure(messages::kDriverFiles, kAccessDenied),
+                           0));
     EXPECT_FALSE(DeviceExists(device));
-    EXPECT_TRUE(fs::exists(InfDir() / "kestrum_f.inf"));
+    EXPECT_TRUE(driver.Intact());
     ExpectNothingLeaked(traced);
   }
 }
 
 TEST_F(KestrumFaults, DriverEnumerationFailingWithAnotherCode) {
-  harness::WriteFile(InfDir() / "kestrum_e.inf",
-                     harness::DriverInf({"ROOT\\KESTRUM_ENUM_FAIL"}));
+  const auto driver = PlaceDriver("kestrum_e.inf", {"ROOT\\KESTRUM_ENUM_FAIL"},
+                                  harness::Pnf::kNone);
   CreateDevice({"ROOT\\KESTRUM_ENUM_FAIL"});
 
   // Fails at once: nothing found, so the caller reports too.
   auto traced =
       RunKestrumThroughDoor({"Y", "ROOT\\KESTRUM_ENUM_FAIL"},
                             {{"SetupDiEnumDriverInfoA", 1, kAccessDenied}});
-  EXPECT_EQ(traced.run.output,
-            "Found! [ROOT\\KESTRUM_ENUM_FAIL]\n"
-            "SetupDiEnumDriverInfo FAILURE: Access denied.\r\n\n"
-            "FAIL TO REMOVE SPECIFIED INF & PNF files! FAILURE: "
-            "Access denied.\r\n\n");
+  EXPECT_EQ(traced.output, Found("ROOT\\KESTRUM_ENUM_FAIL") +
+                               Failure(messages::kEnumDriver, kAccessDenied) +
+                               Failure(messages::kDriverFiles, kAccessDenied));
   EXPECT_EQ(traced.Calls("SetupDiDestroyDriverInfoList").size(), 1u);
   ExpectNothingLeaked(traced);
 
@@ -265,33 +265,24 @@ TEST_F(KestrumFaults, DriverEnumerationFailingWithAnotherCode) {
   traced =
       RunKestrumThroughDoor({"Y", "ROOT\\KESTRUM_ENUM_FAIL"},
                             {{"SetupDiEnumDriverInfoA", 2, kAccessDenied}});
-  EXPECT_EQ(traced.run.output,
-            "Found! [ROOT\\KESTRUM_ENUM_FAIL]\n"
-            "Deleted INF file: C:/windows/inf\\kestrum_e.inf\n"
-            "Deleted PNF file: C:/windows/inf\\kestrum_e.pnf\n"
-            "SetupDiEnumDriverInfo FAILURE: Access denied.\r\n\n");
+  EXPECT_EQ(traced.output, Found("ROOT\\KESTRUM_ENUM_FAIL") + Deleted(driver) +
+                               Failure(messages::kEnumDriver, kAccessDenied));
   ExpectNothingLeaked(traced);
 }
 
 // Whatever a deletion did, both lines are printed and the driver counts as
 // found: no report follows.
 TEST_F(KestrumFaults, FileThatCannotBeDeletedIsNotReported) {
-  harness::WriteFile(InfDir() / "kestrum_locked.inf",
-                     harness::DriverInf({"ROOT\\KESTRUM_LOCKED"}));
-  harness::WriteFile(InfDir() / "kestrum_locked.pnf", "pnf");
+  const auto driver =
+      PlaceDriver("kestrum_locked.inf", {"ROOT\\KESTRUM_LOCKED"});
   const std::string device = CreateDevice({"ROOT\\KESTRUM_LOCKED"});
 
   const auto traced = RunKestrumThroughDoor(
       {"Y", "ROOT\\KESTRUM_LOCKED"}, {{"DeleteFileA", 0, kAccessDenied}});
 
-  EXPECT_EQ(traced.run.output,
-            "Found! [ROOT\\KESTRUM_LOCKED]\n"
-            "Deleted INF file: C:/windows/inf\\kestrum_locked.inf\n"
-            "Deleted PNF file: C:/windows/inf\\kestrum_locked.pnf\n");
-  EXPECT_EQ(traced.run.status, 0);
+  EXPECT_EQ(traced, Ends(Found("ROOT\\KESTRUM_LOCKED") + Deleted(driver), 0));
   EXPECT_EQ(traced.Calls("DeleteFileA").size(), 2u);
-  EXPECT_TRUE(fs::exists(InfDir() / "kestrum_locked.inf"));
-  EXPECT_TRUE(fs::exists(InfDir() / "kestrum_locked.pnf"));
+  EXPECT_TRUE(driver.Intact());
   EXPECT_FALSE(DeviceExists(device));
 }
 
@@ -301,9 +292,8 @@ TEST_F(KestrumFaults, FileThatCannotBeDeletedIsNotReported) {
 class KestrumFaultSweep : public DoorTest {
  protected:
   void Prepare() {
-    harness::WriteFile(InfDir() / "kestrum_any.inf",
-                       harness::DriverInf({"ROOT\\KESTRUM_ANY"}));
-    harness::WriteFile(work_dir() / "list.ini", kList);
+    PlaceDriver("kestrum_any.inf", {"ROOT\\KESTRUM_ANY"}, harness::Pnf::kNone);
+    harness::WriteFile(work_dir() / "list.ini", ListOfAny());
     CreateDevice({"ROOT\\KESTRUM_ANY"});
     CreateDevice({"ROOT\\KESTRUM_ANY", "ROOT\\KESTRUM_ANY_TOO"});
   }
@@ -311,7 +301,7 @@ class KestrumFaultSweep : public DoorTest {
   void Sweep(const std::vector<std::string>& args) {
     Prepare();
     const auto clean = RunKestrumThroughDoor(args);
-    ASSERT_EQ(clean.run.status, 0);
+    ASSERT_EQ(clean.status, 0);
     std::map<std::string, int> calls;
     for (const auto& event : clean.trace) {
       if (event.kind == "call") ++calls[event.name];
@@ -323,8 +313,7 @@ class KestrumFaultSweep : public DoorTest {
         Prepare();
         const auto traced =
             RunKestrumThroughDoor(args, {{operation, call, kGeneralFailure}});
-        EXPECT_TRUE(traced.run.status == 0 || traced.run.status == 1)
-            << traced.run.status;
+        EXPECT_TRUE(traced.status == 0 || traced.status == 1) << traced.status;
         ExpectNothingLeaked(traced);
       }
     }

@@ -4,30 +4,26 @@
 
 #include <filesystem>
 #include <map>
+#include <string>
 
+// clang-format off
+#include <windows.h>
+#include <setupapi.h>
+// clang-format on
 #include "support/door.h"
 #include "support/driver_inf.h"
+#include "support/messages.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using harness::Ends;
 
-constexpr char kTooLong[] = "Pathname is too long!!!\n";
-
-class TollaverDoor : public DoorTest {
- protected:
-  harness::TracedRun RunTollaverThroughDoor(
-      const std::vector<std::string>& args,
-      const std::vector<harness::Fault>& faults = {},
-      const harness::RunOptions& extra = {}) {
-    return RunThroughDoor(harness::TollaverDoorPath(), args, faults, extra);
-  }
-};
+using TollaverDoor = DoorTest;
 
 TEST_F(TollaverDoor, MissingFileNeverReachesTheService) {
   const auto traced = RunTollaverThroughDoor({"absent.inf"});
-  EXPECT_EQ(traced.run.output, "Error opening search handle!!!\n");
-  EXPECT_EQ(traced.run.status, -1);
+  EXPECT_EQ(traced, Ends(messages::kTollaverNoFile, -1));
   EXPECT_TRUE(traced.Calls("SetupCopyOEMInfA").empty());
   ExpectNothingLeaked(traced);
 }
@@ -61,26 +57,21 @@ TEST_F(TollaverDoor, FailuresEndWithTheirLine) {
   harness::WriteFile(work_dir() / "ok.inf", harness::DriverInf({"ROOT\\OK"}));
   const struct {
     harness::Fault fault;
-    std::string output;
-    int status;
+    harness::Outcome outcome;
   } cases[] = {
       {{"SetupCopyOEMInfA", 1, ERROR_ACCESS_DENIED},
-       "Failure in SetupCopyOEMInf function!!!\n",
-       -1},
+       {messages::kTollaverRefused, -1}},
       {{"FindFirstFileA", 1, ERROR_ACCESS_DENIED},
-       "Error opening search handle!!!\n",
-       -1},
+       {messages::kTollaverNoFile, -1}},
       {{"GetCurrentDirectoryA", 1, ERROR_ACCESS_DENIED},
-       "Failure getting pathname!!!\n",
-       -1},
-      {{"GetCurrentDirectoryA", 1, "long"}, kTooLong, -1},
-      {{"FindClose", 1, ERROR_GEN_FAILURE}, "", 0},
+       {messages::kTollaverNoPathname, -1}},
+      {{"GetCurrentDirectoryA", 1, "long"}, {messages::kTollaverTooLong, -1}},
+      {{"FindClose", 1, ERROR_GEN_FAILURE}, {"", 0}},
   };
-  for (const auto& [fault, output, status] : cases) {
+  for (const auto& [fault, outcome] : cases) {
     SCOPED_TRACE(fault.operation + "=" + fault.value);
     const auto traced = RunTollaverThroughDoor({"ok.inf"}, {fault});
-    EXPECT_EQ(traced.run.output, output);
-    EXPECT_EQ(traced.run.status, status);
+    EXPECT_EQ(traced, outcome);
     ExpectNothingLeaked(traced);
   }
 }
@@ -98,14 +89,11 @@ TEST_F(TollaverDoor, DeepCurrentDirectoryLeavesNoRoomForTheName) {
   in_deep.cwd = deep;
 
   auto traced = RunTollaverThroughDoor({"long_name.inf"}, {}, in_deep);
-  EXPECT_EQ(traced.run.output, kTooLong);
-  EXPECT_EQ(traced.run.status, -1);
+  EXPECT_EQ(traced, Ends(messages::kTollaverTooLong, -1));
   EXPECT_TRUE(traced.Calls("FindFirstFileA").empty());
 
   // A short name still fits.
-  traced = RunTollaverThroughDoor({"a.inf"}, {}, in_deep);
-  EXPECT_EQ(traced.run.output, "");
-  EXPECT_EQ(traced.run.status, 0);
+  EXPECT_EQ(RunTollaverThroughDoor({"a.inf"}, {}, in_deep), Ends("", 0));
 }
 
 }  // namespace

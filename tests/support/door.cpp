@@ -151,8 +151,6 @@ harness::TracedRun DoorTest::RunThroughDoor(
                                 harness::WindowsPath(trace_file));
   options.environment.push_back(std::string(harness::kFaultsVariable) + "=" +
                                 harness::EncodeFaults(faults));
-  harness::TracedRun traced;
-  traced.run = Run(tool, args, options, file, line);
-  traced.trace = harness::ReadTrace(trace_file);
-  return traced;
+  // A braced list runs the tool before it reads the trace.
+  return {Run(tool, args, options, file, line), harness::ReadTrace(trace_file)};
 }

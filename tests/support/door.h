@@ -43,8 +43,7 @@ struct TraceEvent {
 };
 
 /// What a tool run through the door gave back, and the trace it left.
-struct TracedRun {
-  ToolRun run;
+struct TracedRun : ToolRun {
   std::vector<TraceEvent> trace;
 
   /// The calls of one operation, in order.
@@ -69,12 +68,21 @@ class DoorTest : public ToolTest {
       const harness::RunOptions& extra = {},
       const char* file = __builtin_FILE(), int line = __builtin_LINE());
 
+  /// Runs Kestrum's or Tollaver's test build so.
   harness::TracedRun RunKestrumThroughDoor(
       const std::vector<std::string>& args,
       const std::vector<harness::Fault>& faults = {},
       const char* file = __builtin_FILE(), int line = __builtin_LINE()) {
     return RunThroughDoor(harness::KestrumDoorPath(), args, faults, {}, file,
                           line);
+  }
+  harness::TracedRun RunTollaverThroughDoor(
+      const std::vector<std::string>& args,
+      const std::vector<harness::Fault>& faults = {},
+      const harness::RunOptions& extra = {},
+      const char* file = __builtin_FILE(), int line = __builtin_LINE()) {
+    return RunThroughDoor(harness::TollaverDoorPath(), args, faults, extra,
+                          file, line);
   }
 };
 

@@ -1,16 +1,37 @@
 // The base of every test that runs a tool: a fresh working directory for the
-// tool, in the per-test Wine prefix (scripts/wine-run).
+// tool, in the per-test Wine prefix (scripts/wine-run), and what a case
+// expects a run to end with.
 #ifndef TESTS_SUPPORT_FIXTURE_H_
 #define TESTS_SUPPORT_FIXTURE_H_
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <memory>
+#include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/harness.h"
+
+namespace harness {
+
+/// The output and exit status a case expects a run to end with; compares
+/// equal to a ToolRun that printed and returned exactly these.
+struct Outcome {
+  std::string output;
+  int status;
+};
+
+inline Outcome Ends(std::string output, int status) {
+  return {std::move(output), status};
+}
+
+bool operator==(const ToolRun& run, const Outcome& expected);
+std::ostream& operator<<(std::ostream& out, const ToolRun& run);
+std::ostream& operator<<(std::ostream& out, const Outcome& outcome);
+
+}  // namespace harness
 
 class ToolTest : public ::testing::Test {
  protected:
@@ -35,9 +56,6 @@ class ToolTest : public ::testing::Test {
 
   /// The tool's current directory, fresh for each test.
   const std::filesystem::path& work_dir() const { return work_.path(); }
-
-  /// C:\windows\inf, where the compatible-driver search looks.
-  static std::filesystem::path InfDir() { return "C:\\windows\\inf"; }
 
  private:
   harness::TempDir work_;
