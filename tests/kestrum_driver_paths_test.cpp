@@ -38,7 +38,7 @@ TEST_F(KestrumDriverPaths, InfPathsAtTheRecordsBound) {
 
     const bool fits = length < MAX_PATH;
     EXPECT_EQ(
-        RunKestrum({"Y", "ROOT\\KESTRUM_LONG"}),
+        Run(kKestrum, {"Y", "ROOT\\KESTRUM_LONG"}),
         Ends(Found("ROOT\\KESTRUM_LONG") +
                  (fits ? Deleted(driver)
                        : Failure(messages::kEnumDriver, ERROR_FILE_NOT_FOUND) +
@@ -60,8 +60,8 @@ TEST_F(KestrumDriverPaths, LongestInfPathWithoutExtensionGetsItsPnfPath) {
   const std::string device = CreateDevice({"ROOT\\KESTRUM_BARE"});
 
   const auto traced =
-      RunKestrumThroughDoor({"Y", "ROOT\\KESTRUM_BARE"},
-                            {{"SetupDiGetDriverInfoDetailA", 1, "inf:" + inf}});
+      RunThroughDoor(kKestrum, {"Y", "ROOT\\KESTRUM_BARE"},
+                     {{"SetupDiGetDriverInfoDetailA", 1, "inf:" + inf}});
 
   EXPECT_EQ(traced,
             Ends(Found("ROOT\\KESTRUM_BARE") + Deleted(inf, inf + ".pnf"), 0));
@@ -86,7 +86,7 @@ TEST_F(KestrumDriverPaths, DriverWithoutAUsablePathIsPassedOverSilently) {
     const std::string device = CreateDevice({"ROOT\\KESTRUM_UNUSABLE"});
 
     const auto traced =
-        RunKestrumThroughDoor({"Y", "ROOT\\KESTRUM_UNUSABLE"}, {fault});
+        RunThroughDoor(kKestrum, {"Y", "ROOT\\KESTRUM_UNUSABLE"}, {fault});
 
     EXPECT_EQ(traced, Ends(Found("ROOT\\KESTRUM_UNUSABLE"), 0));
     EXPECT_TRUE(traced.Calls("DeleteFileA").empty());
@@ -113,8 +113,8 @@ TEST_F(KestrumDriverPaths, DriversInOtherFoldersLoseTheirOwnFilesOnly) {
   }
   const std::string device = CreateDevice({"ROOT\\KESTRUM_FOLDERS"});
 
-  const auto traced = RunKestrumThroughDoor(
-      {"Y", "ROOT\\KESTRUM_FOLDERS"},
+  const auto traced = RunThroughDoor(
+      kKestrum, {"Y", "ROOT\\KESTRUM_FOLDERS"},
       {{"SetupDiGetDriverInfoDetailA", 1, "inf:C:\\drivers\\x.inf"},
        {"SetupDiGetDriverInfoDetailA", 2, "inf:C:\\A.B\\noext"}});
 

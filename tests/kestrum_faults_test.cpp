@@ -4,9 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <map>
-#include <set>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "support/door.h"
 #include "support/machine.h"
@@ -39,8 +40,8 @@ TEST_F(KestrumFaults, FailedRemovalIsReportedAndTheScanGoesOn) {
   const std::string second = CreateDevice({"ROOT\\KESTRUM_STUCK"});
 
   const auto traced =
-      RunKestrumThroughDoor({"N", "ROOT\\KESTRUM_STUCK"},
-                            {{"SetupDiCallClassInstaller", 1, kAccessDenied}});
+      RunThroughDoor(kKestrum, {"N", "ROOT\\KESTRUM_STUCK"},
+                     {{"SetupDiCallClassInstaller", 1, kAccessDenied}});
 
   EXPECT_EQ(traced, Ends(Found("ROOT\\KESTRUM_STUCK") +
                              Failure(messages::kRemove, kAccessDenied) +
@@ -54,13 +55,12 @@ TEST_F(KestrumFaults, FailedRemovalIsReportedAndTheScanGoesOn) {
 TEST_F(KestrumFaults, ReportWithoutSystemTextShowsTheCode) {
   CreateDevice({"ROOT\\KESTRUM_NO_TEXT"});
   const auto traced =
-      RunKestrumThroughDoor({"N", "ROOT\\KESTRUM_NO_TEXT"},
-                            {{"SetupDiCallClassInstaller", 1, kAccessDenied},
-                             {"FormatMessageA", 1, ERROR_MR_MID_NOT_FOUND}});
-  EXPECT_EQ(traced,
-            Ends(Found("ROOT\\KESTRUM_NO_TEXT") +
-                     "CallClassInstaller(REMOVE) FAILURE: (0x00000005)\n",
-                 1));
+      RunThroughDoor(kKestrum, {"N", "ROOT\\KESTRUM_NO_TEXT"},
+                     {{"SetupDiCallClassInstaller", 1, kAccessDenied},
+                      {"FormatMessageA", 1, ERROR_MR_MID_NOT_FOUND}});
+  EXPECT_EQ(traced, Ends(Found("ROOT\\KESTRUM_NO_TEXT") + messages::kRemove +
+                             " FAILURE: (0x00000005)\n",
+                         1));
   ExpectNothingLeaked(traced);
 }
 
@@ -84,7 +84,7 @@ TEST_F(KestrumFaults, FatalFailuresEndTheRunWithTheirReport) {
   for (const auto& [fault, output] : cases) {
     SCOPED_TRACE(fault.operation);
     const auto traced =
-        RunKestrumThroughDoor({"N", "ROOT\\KESTRUM_FATAL"}, {fault});
+        RunThroughDoor(kKestrum, {"N", "ROOT\\KESTRUM_FATAL"}, {fault});
     EXPECT_EQ(traced, Ends(output, 1));
     EXPECT_TRUE(DeviceExists(device));
     EXPECT_TRUE(traced.Calls("SetupDiCallClassInstaller").empty());
@@ -105,8 +105,8 @@ TEST_F(KestrumFaults, EnumerationFailingMidwayKeepsEarlierRemovals) {
   const int failing_call =
       static_cast<int>(late_position - devices.begin()) + 1;
 
-  const auto traced = RunKestrumThroughDoor(
-      {"N", "ROOT\\KESTRUM_EARLY"},
+  const auto traced = RunThroughDoor(
+      kKestrum, {"N", "ROOT\\KESTRUM_EARLY"},
       {{"SetupDiEnumDeviceInfo", failing_call, kGeneralFailure}});
 
   EXPECT_EQ(traced, Ends(Found("ROOT\\KESTRUM_EARLY") +
@@ -129,7 +129,7 @@ TEST_F(KestrumFaults, ListFolderThatCannotBeUsedEndsBeforeTheScan) {
   };
   for (const auto& [fault, output] : cases) {
     SCOPED_TRACE(fault.value);
-    const auto traced = RunKestrumThroughDoor({"F", "list.ini"}, {fault});
+    const auto traced = RunThroughDoor(kKestrum, {"F", "list.ini"}, {fault});
     EXPECT_EQ(traced, Ends(output, 1));
     EXPECT_TRUE(traced.Calls("GetPrivateProfileStringA").empty());
     EXPECT_TRUE(traced.Calls("SetupDiGetClassDevsA").empty());
@@ -140,41 +140,29 @@ TEST_F(KestrumFaults, ListFolderThatCannotBeUsedEndsBeforeTheScan) {
 TEST_F(KestrumFaults, CallsPassTheRecordsTheServiceExpects) {
   PlaceDriver("kestrum_r.inf", {"ROOT\\KESTRUM_RECORDS"}, harness::Pnf::kNone);
   CreateDevice({"ROOT\\KESTRUM_RECORDS"});
-  const auto traced = RunKestrumThroughDoor({"Y", "ROOT\\KESTRUM_RECORDS"});
+  const auto traced = RunThroughDoor(kKestrum, {"Y", "ROOT\\KESTRUM_RECORDS"});
   ASSERT_EQ(traced.status, 0);
-  const auto expect_all = [&](const std::string& operation,
-                              const std::map<std::string, std::string>& args,
-                              std::size_t count) {
-    const auto calls = traced.Calls(operation);
-    EXPECT_EQ(calls.size(), count) << operation;
-    for (const auto& call : calls) {
-      for (const auto& [key, value] : args) {
-        EXPECT_EQ(call.Arg(key), value) << operation << " " << key;
-      }
-    }
-  };
   const std::string device = std::to_string(sizeof(SP_DEVINFO_DATA));
-  expect_all("SetupDiGetClassDevsA",
-             {{"class", "0x0"}, {"enumerator", "(null)"}, {"flags", "0x4"}}, 1);
-  expect_all(
-      "SetupDiGetDeviceInstallParamsA",
+  ExpectCalls(traced, "SetupDiGetClassDevsA", 1,
+              {{"class", "0x0"}, {"enumerator", "(null)"}, {"flags", "0x4"}});
+  ExpectCalls(
+      traced, "SetupDiGetDeviceInstallParamsA", 1,
       {{"device_cbSize", device},
-       {"params_cbSize", std::to_string(sizeof(SP_DEVINSTALL_PARAMS_A))}},
-      1);
-  expect_all("SetupDiBuildDriverInfoList",
-             {{"device_cbSize", device}, {"type", "2"}}, 1);
-  expect_all("SetupDiEnumDriverInfoA",
-             {{"device_cbSize", device},
-              {"type", "2"},
-              {"driver_cbSize", std::to_string(sizeof(SP_DRVINFO_DATA_V1_A))}},
-             2);
+       {"params_cbSize", std::to_string(sizeof(SP_DEVINSTALL_PARAMS_A))}});
+  ExpectCalls(traced, "SetupDiBuildDriverInfoList", 1,
+              {{"device_cbSize", device}, {"type", "2"}});
+  ExpectCalls(
+      traced, "SetupDiEnumDriverInfoA", 2,
+      {{"device_cbSize", device},
+       {"type", "2"},
+       {"driver_cbSize", std::to_string(sizeof(SP_DRVINFO_DATA_V1_A))}});
   const std::string detail = std::to_string(sizeof(SP_DRVINFO_DETAIL_DATA_A));
-  expect_all("SetupDiGetDriverInfoDetailA",
-             {{"detail_cbSize", detail}, {"size", detail}}, 1);
-  expect_all("SetupDiDestroyDriverInfoList", {{"type", "2"}}, 1);
-  expect_all(
-      "SetupDiCallClassInstaller",
-      {{"function", std::to_string(DIF_REMOVE)}, {"device_cbSize", device}}, 1);
+  ExpectCalls(traced, "SetupDiGetDriverInfoDetailA", 1,
+              {{"detail_cbSize", detail}, {"size", detail}});
+  ExpectCalls(traced, "SetupDiDestroyDriverInfoList", 1, {{"type", "2"}});
+  ExpectCalls(
+      traced, "SetupDiCallClassInstaller", 1,
+      {{"function", std::to_string(DIF_REMOVE)}, {"device_cbSize", device}});
   for (const auto& call : traced.Calls("SetupDiEnumDeviceInfo")) {
     EXPECT_EQ(call.Arg("device_cbSize"), device);
   }
@@ -197,7 +185,7 @@ TEST_F(KestrumFaults, CallsPassTheRecordsTheServiceExpects) {
 // number with -1 for a missing one.
 TEST_F(KestrumFaults, ListReaderPassesItsBuffersAndDefaults) {
   harness::WriteFile(work_dir() / "list.ini", ListOfAny());
-  const auto traced = RunKestrumThroughDoor({"F", "list.ini"});
+  const auto traced = RunThroughDoor(kKestrum, {"F", "list.ini"});
   ASSERT_EQ(traced.status, 0);
   const auto directory = traced.Calls("GetCurrentDirectoryA");
   ASSERT_EQ(directory.size(), 1u);
@@ -210,17 +198,12 @@ TEST_F(KestrumFaults, ListReaderPassesItsBuffersAndDefaults) {
   for (std::size_t index = 0; index < 12; ++index) {
     SCOPED_TRACE(index);
     const std::string key = "Dev" + std::to_string(index);
-    const std::map<std::string, std::string> string_args = {
-        {"section", "Hardware"},
-        {"key", key},
-        {"default", "NO FOUND!!!"},
-        {"size", "256"},
-        {"path", path}};
-    for (const auto& [name, value] : string_args) {
-      EXPECT_EQ(strings[index].Arg(name), value) << name;
-    }
-    EXPECT_EQ(numbers[index].Arg("section"), "RemoveINF");
-    EXPECT_EQ(numbers[index].Arg("key"), key);
+    ExpectArgs(strings[index], {{"section", "Hardware"},
+                                {"key", key},
+                                {"default", "NO FOUND!!!"},
+                                {"size", "256"},
+                                {"path", path}});
+    ExpectArgs(numbers[index], {{"section", "RemoveINF"}, {"key", key}});
     EXPECT_EQ(static_cast<int>(numbers[index].Number("default")), -1);
   }
   ExpectNothingLeaked(traced);
@@ -234,8 +217,9 @@ TEST_F(KestrumFaults, DriverFileStepFailuresAreReportedAndTheDeviceRemoved) {
         "SetupDiBuildDriverInfoList"}) {
     SCOPED_TRACE(operation);
     const std::string device = CreateDevice({"ROOT\\KESTRUM_FILES_FAIL"});
-    const auto traced = RunKestrumThroughDoor({"Y", "ROOT\\KESTRUM_FILES_FAIL"},
-                                              {{operation, 1, kAccessDenied}});
+    const auto traced =
+        RunThroughDoor(kKestrum, {"Y", "ROOT\\KESTRUM_FILES_FAIL"},
+                       {{operation, 1, kAccessDenied}});
     EXPECT_EQ(traced, Ends(Found("ROOT\\KESTRUM_FILES_FAIL") +
                                Failure(messages::kDriverFiles, kAccessDenied),
                            0));
@@ -251,9 +235,8 @@ TEST_F(KestrumFaults, DriverEnumerationFailingWithAnotherCode) {
   CreateDevice({"ROOT\\KESTRUM_ENUM_FAIL"});
 
   // Fails at once: nothing found, so the caller reports too.
-  auto traced =
-      RunKestrumThroughDoor({"Y", "ROOT\\KESTRUM_ENUM_FAIL"},
-                            {{"SetupDiEnumDriverInfoA", 1, kAccessDenied}});
+  auto traced = RunThroughDoor(kKestrum, {"Y", "ROOT\\KESTRUM_ENUM_FAIL"},
+                               {{"SetupDiEnumDriverInfoA", 1, kAccessDenied}});
   EXPECT_EQ(traced.output, Found("ROOT\\KESTRUM_ENUM_FAIL") +
                                Failure(messages::kEnumDriver, kAccessDenied) +
                                Failure(messages::kDriverFiles, kAccessDenied));
@@ -262,9 +245,8 @@ TEST_F(KestrumFaults, DriverEnumerationFailingWithAnotherCode) {
 
   // Fails after one driver: only the enumeration is reported.
   CreateDevice({"ROOT\\KESTRUM_ENUM_FAIL"});
-  traced =
-      RunKestrumThroughDoor({"Y", "ROOT\\KESTRUM_ENUM_FAIL"},
-                            {{"SetupDiEnumDriverInfoA", 2, kAccessDenied}});
+  traced = RunThroughDoor(kKestrum, {"Y", "ROOT\\KESTRUM_ENUM_FAIL"},
+                          {{"SetupDiEnumDriverInfoA", 2, kAccessDenied}});
   EXPECT_EQ(traced.output, Found("ROOT\\KESTRUM_ENUM_FAIL") + Deleted(driver) +
                                Failure(messages::kEnumDriver, kAccessDenied));
   ExpectNothingLeaked(traced);
@@ -277,8 +259,8 @@ TEST_F(KestrumFaults, FileThatCannotBeDeletedIsNotReported) {
       PlaceDriver("kestrum_locked.inf", {"ROOT\\KESTRUM_LOCKED"});
   const std::string device = CreateDevice({"ROOT\\KESTRUM_LOCKED"});
 
-  const auto traced = RunKestrumThroughDoor(
-      {"Y", "ROOT\\KESTRUM_LOCKED"}, {{"DeleteFileA", 0, kAccessDenied}});
+  const auto traced = RunThroughDoor(kKestrum, {"Y", "ROOT\\KESTRUM_LOCKED"},
+                                     {{"DeleteFileA", 0, kAccessDenied}});
 
   EXPECT_EQ(traced, Ends(Found("ROOT\\KESTRUM_LOCKED") + Deleted(driver), 0));
   EXPECT_EQ(traced.Calls("DeleteFileA").size(), 2u);
@@ -300,7 +282,7 @@ class KestrumFaultSweep : public DoorTest {
 
   void Sweep(const std::vector<std::string>& args) {
     Prepare();
-    const auto clean = RunKestrumThroughDoor(args);
+    const auto clean = RunThroughDoor(kKestrum, args);
     ASSERT_EQ(clean.status, 0);
     std::map<std::string, int> calls;
     for (const auto& event : clean.trace) {
@@ -311,8 +293,8 @@ class KestrumFaultSweep : public DoorTest {
       for (int call = 1; call <= std::min(count, 4); ++call) {
         SCOPED_TRACE(operation + " #" + std::to_string(call));
         Prepare();
-        const auto traced =
-            RunKestrumThroughDoor(args, {{operation, call, kGeneralFailure}});
+        const auto traced = RunThroughDoor(
+            kKestrum, args, {{operation, call, kGeneralFailure}});
         EXPECT_TRUE(traced.status == 0 || traced.status == 1) << traced.status;
         ExpectNothingLeaked(traced);
       }

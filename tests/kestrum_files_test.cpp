@@ -29,7 +29,7 @@ TEST_F(KestrumDriverFiles, TwoCompatibleDriversLoseBothFilesInServiceOrder) {
   const std::string device = CreateDevice({"ROOT\\KESTRUM_TWO_DRIVERS"});
 
   EXPECT_EQ(
-      RunKestrum({"Y", "root\\kestrum_two_drivers"}),
+      Run(kKestrum, {"Y", "root\\kestrum_two_drivers"}),
       Ends(Found("ROOT\\KESTRUM_TWO_DRIVERS") + Deleted(a) + Deleted(b), 0));
   EXPECT_FALSE(DeviceExists(device));
   EXPECT_TRUE(a.Gone());
@@ -42,7 +42,7 @@ TEST_F(KestrumDriverFiles, MissingPnfIsStillReported) {
                                   harness::Pnf::kNone);
   const std::string device = CreateDevice({"ROOT\\KESTRUM_NO_PNF"});
 
-  EXPECT_EQ(RunKestrum({"Y", "ROOT\\KESTRUM_NO_PNF"}),
+  EXPECT_EQ(Run(kKestrum, {"Y", "ROOT\\KESTRUM_NO_PNF"}),
             Ends(Found("ROOT\\KESTRUM_NO_PNF") + Deleted(driver), 0));
   EXPECT_TRUE(driver.Gone());
   EXPECT_FALSE(DeviceExists(device));
@@ -54,7 +54,7 @@ TEST_F(KestrumDriverFiles, FileNameWithoutDotGetsPnfAppended) {
   ASSERT_EQ(driver.pnf, "kestrumdriver.pnf");
   CreateDevice({"ROOT\\KESTRUM_NO_DOT"});
 
-  EXPECT_EQ(RunKestrum({"Y", "ROOT\\KESTRUM_NO_DOT"}),
+  EXPECT_EQ(Run(kKestrum, {"Y", "ROOT\\KESTRUM_NO_DOT"}),
             Ends(Found("ROOT\\KESTRUM_NO_DOT") + Deleted(driver), 0));
   EXPECT_TRUE(driver.Gone());
 }
@@ -66,7 +66,7 @@ TEST_F(KestrumDriverFiles, DeviceWithoutCompatibleDriverIsStillRemoved) {
 
   // The report carries the code of the empty enumeration, not the one that
   // destroying the driver list leaves.
-  EXPECT_EQ(RunKestrum({"Y", "ROOT\\KESTRUM_DRIVERLESS"}),
+  EXPECT_EQ(Run(kKestrum, {"Y", "ROOT\\KESTRUM_DRIVERLESS"}),
             Ends(Found("ROOT\\KESTRUM_DRIVERLESS") +
                      Failure(messages::kDriverFiles, ERROR_NO_MORE_ITEMS),
                  0));
@@ -79,7 +79,7 @@ TEST_F(KestrumDriverFiles, ModeNLeavesDriverFilesAlone) {
       PlaceDriver("kestrum_keep.inf", {"ROOT\\KESTRUM_KEEP_FILES"});
   const std::string device = CreateDevice({"ROOT\\KESTRUM_KEEP_FILES"});
 
-  EXPECT_EQ(RunKestrum({"N", "ROOT\\KESTRUM_KEEP_FILES"}),
+  EXPECT_EQ(Run(kKestrum, {"N", "ROOT\\KESTRUM_KEEP_FILES"}),
             Ends(Found("ROOT\\KESTRUM_KEEP_FILES"), 0));
   EXPECT_FALSE(DeviceExists(device));
   EXPECT_TRUE(driver.Intact());
@@ -95,7 +95,7 @@ TEST_F(KestrumDriverFiles, TwoRecordsFromOneInf) {
                   {"ROOT\\KESTRUM_TWO_RECORDS", "ROOT\\KESTRUM_TWO_RECORDS"});
   const std::string device = CreateDevice({"ROOT\\KESTRUM_TWO_RECORDS"});
 
-  EXPECT_EQ(RunKestrum({"Y", "ROOT\\KESTRUM_TWO_RECORDS"}),
+  EXPECT_EQ(Run(kKestrum, {"Y", "ROOT\\KESTRUM_TWO_RECORDS"}),
             Ends(Found("ROOT\\KESTRUM_TWO_RECORDS") + Deleted(driver) +
                      Failure(messages::kEnumDriver, ERROR_FILE_NOT_FOUND),
                  0));

@@ -47,7 +47,7 @@ TEST_F(KestrumList, EntriesAreReadByKeyNameAndEachActsOnItsDevices) {
                          {"Device", "ROOT\\KESTRUM_NAMED", 0}}));
 
   EXPECT_EQ(
-      RunKestrum({"F", "list.ini"}),
+      Run(kKestrum, {"F", "list.ini"}),
       Ends(Found("ROOT\\KESTRUM_LIST0") + Found("ROOT\\KESTRUM_LIST5"), 0));
   EXPECT_FALSE(DeviceExists(zero));
   EXPECT_FALSE(DeviceExists(five));
@@ -64,7 +64,7 @@ TEST_F(KestrumList, OnlyRemoveInfOneDeletesDriverFiles) {
   WriteList(RemovalList({{"Dev0", "ROOT\\KESTRUM_DELETE", 1},
                          {"Dev1", "ROOT\\KESTRUM_KEEP", 2}}));
 
-  EXPECT_EQ(RunKestrum({"F", "list.ini"}),
+  EXPECT_EQ(Run(kKestrum, {"F", "list.ini"}),
             Ends(Found("ROOT\\KESTRUM_DELETE") + Deleted(deleted) +
                      Found("ROOT\\KESTRUM_KEEP"),
                  0));
@@ -87,7 +87,7 @@ TEST_F(KestrumList, ListWithoutUsableEntryEndsBeforeTheScan) {
   };
   for (const auto& [what, text] : lists) {
     WriteList(text);
-    EXPECT_EQ(RunKestrum({"F", "list.ini"}), Ends(kKestrumListUnreadable, 1))
+    EXPECT_EQ(Run(kKestrum, {"F", "list.ini"}), Ends(kKestrumListUnreadable, 1))
         << what;
   }
   EXPECT_TRUE(DeviceExists(device));
@@ -99,7 +99,8 @@ TEST_F(KestrumList, MissingOrUnreachableFileEndsBeforeTheScan) {
   // An absolute name is still joined after the current directory.
   const std::string absolute = harness::WindowsPath(work_dir() / "list.ini");
   for (const std::string& name : {std::string("absent.ini"), absolute}) {
-    EXPECT_EQ(RunKestrum({"f", name}), Ends(kKestrumListUnreadable, 1)) << name;
+    EXPECT_EQ(Run(kKestrum, {"f", name}), Ends(kKestrumListUnreadable, 1))
+        << name;
   }
   EXPECT_TRUE(DeviceExists(device));
 }
@@ -113,7 +114,7 @@ TEST_F(KestrumList, ListIdsAreUpperCasedDeviceIdsAreNot) {
       "Dev1=Root\\Kestrum_Mixed_Device\r\n"
       "[removeinf]\r\nDEV0 = 0\r\nDev1=0\r\n");
 
-  EXPECT_EQ(RunKestrum({"F", "list.ini"}),
+  EXPECT_EQ(Run(kKestrum, {"F", "list.ini"}),
             Ends(Found("ROOT\\KESTRUM_LOWER_IN_FILE"), 0));
   EXPECT_FALSE(DeviceExists(upper));
   EXPECT_TRUE(DeviceExists(mixed));
@@ -128,7 +129,7 @@ TEST_F(KestrumList, DeviceWithTwoListedIdsIsRemovedTwice) {
                          {"Dev1", "ROOT\\KESTRUM_TWICE_A", 0}}));
 
   EXPECT_EQ(
-      RunKestrum({"F", "list.ini"}),
+      Run(kKestrum, {"F", "list.ini"}),
       Ends(Found("ROOT\\KESTRUM_TWICE_A") + Found("ROOT\\KESTRUM_TWICE_B") +
                messages::Failure(messages::kRemove, ERROR_NO_SUCH_DEVINST),
            0));
@@ -141,7 +142,8 @@ TEST_F(KestrumList, FirstOfDuplicateEntriesDecides) {
   WriteList(RemovalList(
       {{"Dev0", "ROOT\\KESTRUM_DUP", 0}, {"Dev1", "ROOT\\KESTRUM_DUP", 1}}));
 
-  EXPECT_EQ(RunKestrum({"F", "list.ini"}), Ends(Found("ROOT\\KESTRUM_DUP"), 0));
+  EXPECT_EQ(Run(kKestrum, {"F", "list.ini"}),
+            Ends(Found("ROOT\\KESTRUM_DUP"), 0));
   EXPECT_FALSE(DeviceExists(device));
   EXPECT_TRUE(driver.Intact());
 }
@@ -152,7 +154,7 @@ TEST_F(KestrumList, LetterFFollowedByMoreIsListMode) {
   for (const char* mode : {"File", "Fx", "f1"}) {
     SCOPED_TRACE(mode);
     const std::string device = CreateDevice({"ROOT\\KESTRUM_FILE_WORD"});
-    EXPECT_EQ(RunKestrum({mode, "list.ini"}),
+    EXPECT_EQ(Run(kKestrum, {mode, "list.ini"}),
               Ends(Found("ROOT\\KESTRUM_FILE_WORD"), 0));
     EXPECT_FALSE(DeviceExists(device));
   }
@@ -171,7 +173,7 @@ TEST_F(KestrumList, TwelveEntriesFillTheList) {
   }
   WriteList(RemovalList(entries));
 
-  EXPECT_EQ(RunKestrum({"F", "list.ini"}), Ends(output, 0));
+  EXPECT_EQ(Run(kKestrum, {"F", "list.ini"}), Ends(output, 0));
   for (int index = 0; index <= 12; ++index) {
     EXPECT_EQ(DeviceExists(listed[index]), index == 12) << index;
   }
@@ -190,7 +192,7 @@ TEST_F(KestrumList, EntryOfTheLongestLengthTheListHolds) {
   const std::string cut_device = CreateDevice({cut});
   WriteList(RemovalList({{"Dev0", longest, 0}, {"Dev1", longer, 0}}));
 
-  EXPECT_EQ(RunKestrum({"F", "list.ini"}),
+  EXPECT_EQ(Run(kKestrum, {"F", "list.ini"}),
             Ends(Found(longest) + Found(cut), 0));
   EXPECT_FALSE(DeviceExists(longest_device));
   EXPECT_TRUE(DeviceExists(longer_device));
@@ -204,7 +206,7 @@ TEST_F(KestrumList, KeyOnlyInRemoveInfListsTheDefaultText) {
   const std::string other = CreateDevice({"ROOT\\KESTRUM_NOT_LISTED"});
   WriteList(RemovalList({{"Dev3", std::nullopt, 0}}));
 
-  EXPECT_EQ(RunKestrum({"F", "list.ini"}), Ends(Found("NO FOUND!!!"), 0));
+  EXPECT_EQ(Run(kKestrum, {"F", "list.ini"}), Ends(Found("NO FOUND!!!"), 0));
   EXPECT_FALSE(DeviceExists(odd));
   EXPECT_TRUE(DeviceExists(other));
 }
@@ -233,10 +235,10 @@ TEST_F(KestrumList, JoinedPathAtTheBounds) {
       harness::WriteFile(work_dir() / name,
                          RemovalList({{"Dev0", "ROOT\\KESTRUM_EDGE", 0}}));
     }
-    EXPECT_EQ(RunKestrum({"F", name}), Ends(output, status));
+    EXPECT_EQ(Run(kKestrum, {"F", name}), Ends(output, status));
     EXPECT_EQ(DeviceExists(device), status != 0);
   }
-  EXPECT_EQ(RunKestrum({"F", std::string(300, 'l')}).output,
+  EXPECT_EQ(Run(kKestrum, {"F", std::string(300, 'l')}).output,
             messages::kKestrumPathTooLong);
 }
 
@@ -245,7 +247,7 @@ TEST_F(KestrumList, JoinedPathAtTheBounds) {
 TEST_F(KestrumList, NameEndingInADotReadsTheNameWithout) {
   const std::string device = CreateDevice({"ROOT\\KESTRUM_DOT"});
   WriteList(RemovalList({{"Dev0", "ROOT\\KESTRUM_DOT", 0}}));
-  EXPECT_EQ(RunKestrum({"F", "list.ini."}),
+  EXPECT_EQ(Run(kKestrum, {"F", "list.ini."}),
             Ends(Found("ROOT\\KESTRUM_DOT"), 0));
   EXPECT_FALSE(DeviceExists(device));
 }

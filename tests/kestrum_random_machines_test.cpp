@@ -138,7 +138,7 @@ TEST_F(KestrumScan, RandomMachinesEndAsTheWalkSays) {
     }
     const std::string typed = Uniform(0, 1) == 0 ? kWanted : "root\\RND_wanted";
 
-    const harness::TracedRun traced = RunKestrumThroughDoor({"N", typed});
+    const harness::TracedRun traced = RunThroughDoor(kKestrum, {"N", typed});
     EXPECT_EQ(traced, harness::Ends(output, 0));
     ExpectNothingLeaked(traced);
     std::set<std::string> left;

@@ -41,7 +41,8 @@ class KestrumScanCost : public DoorTest {
       ++cost.devices;
       if (!device.hardware_ids.empty()) ++cost.devices_with_ids;
     }
-    const harness::TracedRun traced = RunKestrumThroughDoor({"N", kAbsentId});
+    const harness::TracedRun traced =
+        RunThroughDoor(kKestrum, {"N", kAbsentId});
     EXPECT_EQ(traced, harness::Ends("", 0));
     ExpectNothingLeaked(traced);
 

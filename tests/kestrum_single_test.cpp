@@ -22,43 +22,44 @@ using messages::kKestrumShortUsage;
 using KestrumSingleId = ToolTest;
 
 TEST_F(KestrumSingleId, TooFewArgumentsPrintTheShortUsage) {
-  EXPECT_EQ(RunKestrum({}), Ends(kKestrumShortUsage, 1));
-  EXPECT_EQ(RunKestrum({"N"}), Ends(kKestrumShortUsage, 1));
+  EXPECT_EQ(Run(kKestrum, {}), Ends(kKestrumShortUsage, 1));
+  EXPECT_EQ(Run(kKestrum, {"N"}), Ends(kKestrumShortUsage, 1));
 }
 
 TEST_F(KestrumSingleId, ModeLetterWithMoreCharactersEndsSilently) {
   const std::string device = CreateDevice({"ROOT\\KESTRUM_SILENT"});
   for (const char* mode : {"Yes", "No", "yy", "N1"}) {
-    EXPECT_EQ(RunKestrum({mode, "ROOT\\KESTRUM_SILENT"}), Ends("", 1)) << mode;
+    EXPECT_EQ(Run(kKestrum, {mode, "ROOT\\KESTRUM_SILENT"}), Ends("", 1))
+        << mode;
   }
   EXPECT_TRUE(DeviceExists(device));
 }
 
 TEST_F(KestrumSingleId, UnknownModeLetterPrintsTheLongUsage) {
   for (const char* mode : {"Q", "x", "", "-N"}) {
-    EXPECT_EQ(RunKestrum({mode, "ROOT\\ANY"}), Ends(kKestrumLongUsage, 1))
+    EXPECT_EQ(Run(kKestrum, {mode, "ROOT\\ANY"}), Ends(kKestrumLongUsage, 1))
         << "mode '" << mode << "'";
   }
 }
 
 TEST_F(KestrumSingleId, LowerCaseWantedIdMatchesUpperCaseDevice) {
   const std::string device = CreateDevice({"ROOT\\KESTRUM_UPPER"});
-  EXPECT_EQ(RunKestrum({"n", "root\\kestrum_upper"}),
+  EXPECT_EQ(Run(kKestrum, {"n", "root\\kestrum_upper"}),
             Ends(Found("ROOT\\KESTRUM_UPPER"), 0));
   EXPECT_FALSE(DeviceExists(device));
 }
 
 TEST_F(KestrumSingleId, DeviceIdWithLowerCaseLettersNeverMatches) {
   const std::string device = CreateDevice({"Root\\Kestrum_Mixed"});
-  EXPECT_EQ(RunKestrum({"N", "Root\\Kestrum_Mixed"}), Ends("", 0));
-  EXPECT_EQ(RunKestrum({"N", "ROOT\\KESTRUM_MIXED"}), Ends("", 0));
+  EXPECT_EQ(Run(kKestrum, {"N", "Root\\Kestrum_Mixed"}), Ends("", 0));
+  EXPECT_EQ(Run(kKestrum, {"N", "ROOT\\KESTRUM_MIXED"}), Ends("", 0));
   EXPECT_TRUE(DeviceExists(device));
 }
 
 TEST_F(KestrumSingleId, MatchOnSecondIdRemovesTheDeviceOnce) {
   const std::string device = CreateDevice(
       {"ROOT\\KESTRUM_FIRST", "ROOT\\KESTRUM_SECOND", "ROOT\\KESTRUM_SECOND"});
-  EXPECT_EQ(RunKestrum({"N", "ROOT\\KESTRUM_SECOND"}),
+  EXPECT_EQ(Run(kKestrum, {"N", "ROOT\\KESTRUM_SECOND"}),
             Ends(Found("ROOT\\KESTRUM_SECOND"), 0));
   EXPECT_FALSE(DeviceExists(device));
 }
@@ -70,7 +71,7 @@ TEST_F(KestrumSingleId, EveryMatchingDeviceIsRemovedAndOthersKept) {
       CreateDevice({"PCI\\KESTRUM_X", "ROOT\\KESTRUM_MANY"});
   const std::string third = CreateDevice({"ROOT\\KESTRUM_MANY"});
   const std::string found = Found("ROOT\\KESTRUM_MANY");
-  EXPECT_EQ(RunKestrum({"N", "ROOT\\KESTRUM_MANY", "ignored", "too"}),
+  EXPECT_EQ(Run(kKestrum, {"N", "ROOT\\KESTRUM_MANY", "ignored", "too"}),
             Ends(found + found + found, 0));
   EXPECT_FALSE(DeviceExists(first));
   EXPECT_FALSE(DeviceExists(second));
@@ -89,7 +90,7 @@ TEST_F(KestrumSingleId, DeviceWithoutHardwareIdsIsSkippedSilently) {
       harness::CreateDeviceWithValue(REG_BINARY, "ROOT\\KESTRUM_AFTER_BARE"),
   };
   const std::string wanted = CreateDevice({"ROOT\\KESTRUM_AFTER_BARE"});
-  EXPECT_EQ(RunKestrum({"N", "ROOT\\KESTRUM_AFTER_BARE"}),
+  EXPECT_EQ(Run(kKestrum, {"N", "ROOT\\KESTRUM_AFTER_BARE"}),
             Ends(Found("ROOT\\KESTRUM_AFTER_BARE"), 0));
   for (const std::string& device : bare) EXPECT_TRUE(DeviceExists(device));
   EXPECT_FALSE(DeviceExists(wanted));
@@ -99,14 +100,14 @@ TEST_F(KestrumSingleId, DeviceNotPresentIsScannedAndRemoved) {
   const std::string device = CreateDevice({"ROOT\\KESTRUM_PHANTOM"});
   harness::MakeNotPresent(device);
   ASSERT_TRUE(DeviceExists(device));
-  EXPECT_EQ(RunKestrum({"N", "ROOT\\KESTRUM_PHANTOM"}),
+  EXPECT_EQ(Run(kKestrum, {"N", "ROOT\\KESTRUM_PHANTOM"}),
             Ends(Found("ROOT\\KESTRUM_PHANTOM"), 0));
   EXPECT_FALSE(DeviceExists(device));
 }
 
 TEST_F(KestrumSingleId, NoMatchingDeviceIsACompletedScan) {
   const std::string device = CreateDevice({"ROOT\\KESTRUM_KEPT"});
-  EXPECT_EQ(RunKestrum({"N", "ROOT\\KESTRUM_NOWHERE"}), Ends("", 0));
+  EXPECT_EQ(Run(kKestrum, {"N", "ROOT\\KESTRUM_NOWHERE"}), Ends("", 0));
   EXPECT_TRUE(DeviceExists(device));
 }
 
@@ -130,10 +131,10 @@ TEST_F(KestrumSingleId, OnlyWholeStringsBeforeTheListEndAreIds) {
     SCOPED_TRACE(c.id_outside);
     const std::string device =
         harness::CreateDeviceWithValue(REG_BINARY, c.value);
-    EXPECT_EQ(RunKestrum({"N", c.id_outside}), Ends("", 0));
+    EXPECT_EQ(Run(kKestrum, {"N", c.id_outside}), Ends("", 0));
     EXPECT_TRUE(DeviceExists(device));
 
-    EXPECT_EQ(RunKestrum({"N", c.id_inside}), Ends(Found(c.id_inside), 0));
+    EXPECT_EQ(Run(kKestrum, {"N", c.id_inside}), Ends(Found(c.id_inside), 0));
     EXPECT_FALSE(DeviceExists(device));
   }
 }

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
 #include <string>
 
 // clang-format off
@@ -22,7 +21,7 @@ using harness::Ends;
 using TollaverDoor = DoorTest;
 
 TEST_F(TollaverDoor, MissingFileNeverReachesTheService) {
-  const auto traced = RunTollaverThroughDoor({"absent.inf"});
+  const auto traced = RunThroughDoor(kTollaver, {"absent.inf"});
   EXPECT_EQ(traced, Ends(messages::kTollaverNoFile, -1));
   EXPECT_TRUE(traced.Calls("SetupCopyOEMInfA").empty());
   ExpectNothingLeaked(traced);
@@ -31,18 +30,15 @@ TEST_F(TollaverDoor, MissingFileNeverReachesTheService) {
 TEST_F(TollaverDoor, ServiceGetsTheJoinedPathAsTyped) {
   harness::WriteFile(work_dir() / "pre.inf", harness::DriverInf({"ROOT\\PRE"}));
   for (const char* typed : {"pre.inf", "p*.inf"}) {
-    const auto traced = RunTollaverThroughDoor({typed});
+    const auto traced = RunThroughDoor(kTollaver, {typed});
     const auto copies = traced.Calls("SetupCopyOEMInfA");
     ASSERT_EQ(copies.size(), 1u);
-    const std::map<std::string, std::string> expected = {
-        {"source", harness::WindowsPath(work_dir()) + "\\" + typed},
-        {"media_location", "(null)"},
-        {"media_type", std::to_string(SPOST_PATH)},
-        {"copy_style", "0"},
-        {"size", "256"}};
-    for (const auto& [key, value] : expected) {
-      EXPECT_EQ(copies[0].Arg(key), value) << key;
-    }
+    ExpectArgs(copies[0],
+               {{"source", harness::WindowsPath(work_dir()) + "\\" + typed},
+                {"media_location", "(null)"},
+                {"media_type", std::to_string(SPOST_PATH)},
+                {"copy_style", "0"},
+                {"size", "256"}});
     const auto directory = traced.Calls("GetCurrentDirectoryA");
     ASSERT_EQ(directory.size(), 1u);
     EXPECT_EQ(directory[0].Arg("size"), std::to_string(MAX_PATH));
@@ -70,7 +66,7 @@ TEST_F(TollaverDoor, FailuresEndWithTheirLine) {
   };
   for (const auto& [fault, outcome] : cases) {
     SCOPED_TRACE(fault.operation + "=" + fault.value);
-    const auto traced = RunTollaverThroughDoor({"ok.inf"}, {fault});
+    const auto traced = RunThroughDoor(kTollaver, {"ok.inf"}, {fault});
     EXPECT_EQ(traced, outcome);
     ExpectNothingLeaked(traced);
   }
@@ -88,12 +84,12 @@ TEST_F(TollaverDoor, DeepCurrentDirectoryLeavesNoRoomForTheName) {
   harness::RunOptions in_deep;
   in_deep.cwd = deep;
 
-  auto traced = RunTollaverThroughDoor({"long_name.inf"}, {}, in_deep);
+  auto traced = RunThroughDoor(kTollaver, {"long_name.inf"}, {}, in_deep);
   EXPECT_EQ(traced, Ends(messages::kTollaverTooLong, -1));
   EXPECT_TRUE(traced.Calls("FindFirstFileA").empty());
 
   // A short name still fits.
-  EXPECT_EQ(RunTollaverThroughDoor({"a.inf"}, {}, in_deep), Ends("", 0));
+  EXPECT_EQ(RunThroughDoor(kTollaver, {"a.inf"}, {}, in_deep), Ends("", 0));
 }
 
 }  // namespace

@@ -43,12 +43,12 @@ std::vector<fs::path> CopiesOf(const std::string& bytes) {
 using Tollaver = ToolTest;
 
 TEST_F(Tollaver, WrongArgumentCountIsIllegal) {
-  EXPECT_EQ(RunTollaver({}), Ends(kTollaverIllegal, -1));
-  EXPECT_EQ(RunTollaver({"a.inf", "b.inf"}), Ends(kTollaverIllegal, -1));
+  EXPECT_EQ(Run(kTollaver, {}), Ends(kTollaverIllegal, -1));
+  EXPECT_EQ(Run(kTollaver, {"a.inf", "b.inf"}), Ends(kTollaverIllegal, -1));
 }
 
 TEST_F(Tollaver, MissingFileIsReportedBeforeTheService) {
-  EXPECT_EQ(RunTollaver({"absent.inf"}), Ends(kTollaverNoFile, -1));
+  EXPECT_EQ(Run(kTollaver, {"absent.inf"}), Ends(kTollaverNoFile, -1));
 }
 
 TEST_F(Tollaver, ValidInfIsPreInstalledSilently) {
@@ -56,21 +56,21 @@ TEST_F(Tollaver, ValidInfIsPreInstalledSilently) {
   harness::WriteFile(work_dir() / "tollaver.inf", inf);
   ASSERT_TRUE(CopiesOf(inf).empty());
 
-  EXPECT_EQ(RunTollaver({"tollaver.inf"}), Ends("", 0));
+  EXPECT_EQ(Run(kTollaver, {"tollaver.inf"}), Ends("", 0));
   const auto copies = CopiesOf(inf);
   ASSERT_EQ(copies.size(), 1u);
   EXPECT_TRUE(fs::exists(fs::path(copies[0]).replace_extension(".pnf")));
   EXPECT_TRUE(fs::exists(work_dir() / "tollaver.inf"));
 
   // The same file again reuses the copy.
-  EXPECT_EQ(RunTollaver({"tollaver.inf"}).status, 0);
+  EXPECT_EQ(Run(kTollaver, {"tollaver.inf"}).status, 0);
   EXPECT_EQ(CopiesOf(inf).size(), 1u);
 }
 
 TEST_F(Tollaver, PreInstalledInfServesAsCompatibleDriver) {
   const std::string inf = harness::DriverInf({"ROOT\\TOLLAVER_SERVED"});
   harness::WriteFile(work_dir() / "served.inf", inf);
-  ASSERT_EQ(RunTollaver({"served.inf"}).status, 0);
+  ASSERT_EQ(Run(kTollaver, {"served.inf"}).status, 0);
   const auto copies = CopiesOf(inf);
   ASSERT_EQ(copies.size(), 1u);
   const harness::Driver copy = {
@@ -79,7 +79,7 @@ TEST_F(Tollaver, PreInstalledInfServesAsCompatibleDriver) {
   const std::string device = harness::CreateDevice({"ROOT\\TOLLAVER_SERVED"});
 
   EXPECT_EQ(
-      RunKestrum({"Y", "ROOT\\TOLLAVER_SERVED"}),
+      Run(kKestrum, {"Y", "ROOT\\TOLLAVER_SERVED"}),
       Ends(messages::Found("ROOT\\TOLLAVER_SERVED") + messages::Deleted(copy),
            0));
   EXPECT_TRUE(copy.Gone());
@@ -94,7 +94,8 @@ TEST_F(Tollaver, InfTheServiceRefusesIsReported) {
   };
   for (const auto& [what, text] : refused) {
     harness::WriteFile(work_dir() / "refused.inf", text);
-    EXPECT_EQ(RunTollaver({"refused.inf"}), Ends(kTollaverRefused, -1)) << what;
+    EXPECT_EQ(Run(kTollaver, {"refused.inf"}), Ends(kTollaverRefused, -1))
+        << what;
   }
 }
 
@@ -103,9 +104,9 @@ TEST_F(Tollaver, WildcardsPassTheFileTestButNotTheService) {
   harness::WriteFile(work_dir() / "wild.inf",
                      harness::DriverInf({"ROOT\\TOLLAVER_WILD"}));
   for (const char* pattern : {"*.inf", "wil?.inf"}) {
-    EXPECT_EQ(RunTollaver({pattern}), Ends(kTollaverRefused, -1)) << pattern;
+    EXPECT_EQ(Run(kTollaver, {pattern}), Ends(kTollaverRefused, -1)) << pattern;
   }
-  EXPECT_EQ(RunTollaver({"*.none"}).output, kTollaverNoFile);
+  EXPECT_EQ(Run(kTollaver, {"*.none"}).output, kTollaverNoFile);
 }
 
 // The joined path must fit 260 characters with its NUL.
@@ -117,11 +118,11 @@ TEST_F(Tollaver, JoinedPathAtTheBounds) {
     const std::string name(length - folder.size(), 't');
     const bool fits = length < MAX_PATH;
     if (fits) harness::WriteFile(work_dir() / name, inf);
-    EXPECT_EQ(RunTollaver({name}),
+    EXPECT_EQ(Run(kTollaver, {name}),
               fits ? Ends("", 0) : Ends(kTollaverTooLong, -1));
     EXPECT_EQ(CopiesOf(inf).size(), fits ? 1u : 0u);
   }
-  EXPECT_EQ(RunTollaver({std::string(300, 't') + ".inf"}),
+  EXPECT_EQ(Run(kTollaver, {std::string(300, 't') + ".inf"}),
             Ends(kTollaverTooLong, -1));
 }
 
@@ -130,7 +131,7 @@ TEST_F(Tollaver, JoinedPathAtTheBounds) {
 TEST_F(Tollaver, NameEndingInASpaceIsTheNameWithout) {
   const std::string inf = harness::DriverInf({"ROOT\\TOLLAVER_SPACE"});
   harness::WriteFile(work_dir() / "good.inf", inf);
-  EXPECT_EQ(RunTollaver({"good.inf "}), Ends("", 0));
+  EXPECT_EQ(Run(kTollaver, {"good.inf "}), Ends("", 0));
   EXPECT_EQ(CopiesOf(inf).size(), 1u);
 }
 

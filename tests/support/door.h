@@ -56,34 +56,28 @@ struct TracedRun : ToolRun {
 /// every block allocated was freed once.
 void ExpectNothingLeaked(const TracedRun& traced);
 
+/// Fails the test for each of `args` (key and value as the trace writes
+/// them) that `call` did not pass so.
+void ExpectArgs(const TraceEvent& call,
+                const std::map<std::string, std::string>& args);
+
+/// Fails the test unless the trace holds `count` calls of `operation`, each
+/// passing `args` so.
+void ExpectCalls(const TracedRun& traced, const std::string& operation,
+                 std::size_t count,
+                 const std::map<std::string, std::string>& args);
+
 }  // namespace harness
 
 class DoorTest : public ToolTest {
  protected:
-  /// Runs a tool's test build in the working directory with these faults,
-  /// tracing it.
+  /// Runs a tool's test build with these faults, tracing it, in the working
+  /// directory unless `extra` names another.
   harness::TracedRun RunThroughDoor(
-      const std::filesystem::path& tool, const std::vector<std::string>& args,
+      Tool tool, const std::vector<std::string>& args,
       const std::vector<harness::Fault>& faults = {},
       const harness::RunOptions& extra = {},
       const char* file = __builtin_FILE(), int line = __builtin_LINE());
-
-  /// Runs Kestrum's or Tollaver's test build so.
-  harness::TracedRun RunKestrumThroughDoor(
-      const std::vector<std::string>& args,
-      const std::vector<harness::Fault>& faults = {},
-      const char* file = __builtin_FILE(), int line = __builtin_LINE()) {
-    return RunThroughDoor(harness::KestrumDoorPath(), args, faults, {}, file,
-                          line);
-  }
-  harness::TracedRun RunTollaverThroughDoor(
-      const std::vector<std::string>& args,
-      const std::vector<harness::Fault>& faults = {},
-      const harness::RunOptions& extra = {},
-      const char* file = __builtin_FILE(), int line = __builtin_LINE()) {
-    return RunThroughDoor(harness::TollaverDoorPath(), args, faults, extra,
-                          file, line);
-  }
 };
 
 #endif  // TESTS_SUPPORT_DOOR_H_

@@ -18,11 +18,15 @@ std::ostream& operator<<(std::ostream& out, const Outcome& outcome) {
 
 }  // namespace harness
 
-harness::ToolRun ToolTest::Run(const std::filesystem::path& tool,
-                               const std::vector<std::string>& args,
+harness::ToolRun ToolTest::Run(Tool tool, const std::vector<std::string>& args,
                                const harness::RunOptions& extra,
                                const char* file, int line) {
-  harness::RunOptions options = extra;
-  if (options.cwd.empty()) options.cwd = work_dir();
-  return harness::RunTool(tool, args, options, file, line);
+  return harness::RunTool(
+      tool == kKestrum ? harness::KestrumPath() : harness::TollaverPath(), args,
+      InWorkDir(extra), file, line);
+}
+
+harness::RunOptions ToolTest::InWorkDir(harness::RunOptions extra) const {
+  if (extra.cwd.empty()) extra.cwd = work_dir();
+  return extra;
 }

@@ -35,24 +35,17 @@ std::ostream& operator<<(std::ostream& out, const Outcome& outcome);
 
 class ToolTest : public ::testing::Test {
  protected:
-  /// Runs a tool in the working directory.
-  harness::ToolRun Run(const std::filesystem::path& tool,
-                       const std::vector<std::string>& args,
+  enum Tool { kKestrum, kTollaver };
+
+  /// Runs a tool, as shipped, in the working directory unless `extra` names
+  /// another.
+  harness::ToolRun Run(Tool tool, const std::vector<std::string>& args,
                        const harness::RunOptions& extra = {},
                        const char* file = __builtin_FILE(),
                        int line = __builtin_LINE());
 
-  /// Runs Kestrum or Tollaver, as shipped, in the working directory.
-  harness::ToolRun RunKestrum(const std::vector<std::string>& args,
-                              const char* file = __builtin_FILE(),
-                              int line = __builtin_LINE()) {
-    return Run(harness::KestrumPath(), args, {}, file, line);
-  }
-  harness::ToolRun RunTollaver(const std::vector<std::string>& args,
-                               const char* file = __builtin_FILE(),
-                               int line = __builtin_LINE()) {
-    return Run(harness::TollaverPath(), args, {}, file, line);
-  }
+  /// `extra`, in the working directory unless it names another.
+  harness::RunOptions InWorkDir(harness::RunOptions extra) const;
 
   /// The tool's current directory, fresh for each test.
   const std::filesystem::path& work_dir() const { return work_.path(); }
