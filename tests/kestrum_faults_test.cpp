@@ -4,25 +4,34 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <map>
-#include <set>
+#include <string>
+#include <utility>
+#include <vector>
 
-#include "support/devices.h"
 #include "support/door.h"
-#include "support/driver_inf.h"
+#include "support/machine.h"
+#include "support/messages.h"
+#include "support/removal_list.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using harness::CreateDevice;
 using harness::DeviceExists;
+using harness::Ends;
 using harness::Fault;
+using harness::PlaceDriver;
+using messages::Deleted;
+using messages::Failure;
+using messages::Found;
 
 constexpr DWORD kAccessDenied = ERROR_ACCESS_DENIED;
 constexpr DWORD kGeneralFailure = ERROR_GEN_FAILURE;
-constexpr char kList[] =
-    "[Hardware]\r\nDev0=ROOT\\KESTRUM_ANY\r\n[RemoveINF]\r\nDev0=1\r\n";
+
+// A removal list of one entry, driver files included.
+std::string ListOfAny() {
+  return harness::RemovalList({{"Dev0", "ROOT\\KESTRUM_ANY", 1}});
+}
 
 using KestrumFaults = DoorTest;
 
@@ -31,14 +40,13 @@ TEST_F(KestrumFaults, FailedRemovalIsReportedAndTheScanGoesOn) {
   const std::string second = CreateDevice({"ROOT\\KESTRUM_STUCK"});
 
   const auto traced =
-      RunKestrumThroughDoor({"N", "ROOT\\KESTRUM_STUCK"},
-                            {{"SetupDiCallClassInstaller", 1, kAccessDenied}});
+      RunThroughDoor(kKestrum, {"N", "ROOT\\KESTRUM_STUCK"},
+                     {{"SetupDiCallClassInstaller", 1, kAccessDenied}});
 
-  EXPECT_EQ(traced.run.output,
-            "Found! [ROOT\\KESTRUM_STUCK]\n"
-            "CallClassInstaller(REMOVE) FAILURE: Access denied.\r\n\n"
-            "Found! [ROOT\\KESTRUM_STUCK]\n");
-  EXPECT_EQ(traced.run.status, 1);
+  EXPECT_EQ(traced, Ends(Found("ROOT\\KESTRUM_STUCK") +
+                             Failure(messages::kRemove, kAccessDenied) +
+                             Found("ROOT\\KESTRUM_STUCK"),
+                         1));
   EXPECT_TRUE(DeviceExists(first));
   EXPECT_FALSE(DeviceExists(second));
   ExpectNothingLeaked(traced);
@@ -47,13 +55,12 @@ TEST_F(KestrumFaults, FailedRemovalIsReportedAndTheScanGoesOn) {
 TEST_F(KestrumFaults, ReportWithoutSystemTextShowsTheCode) {
   CreateDevice({"ROOT\\KESTRUM_NO_TEXT"});
   const auto traced =
-      RunKestrumThroughDoor({"N", "ROOT\\KESTRUM_NO_TEXT"},
-                            {{"SetupDiCallClassInstaller", 1, kAccessDenied},
-                             {"FormatMessageA", 1, ERROR_MR_MID_NOT_FOUND}});
-  EXPECT_EQ(traced.run.output,
-            "Found! [ROOT\\KESTRUM_NO_TEXT]\n"
-            "CallClassInstaller(REMOVE) FAILURE: (0x00000005)\n");
-  EXPECT_EQ(traced.run.status, 1);
+      RunThroughDoor(kKestrum, {"N", "ROOT\\KESTRUM_NO_TEXT"},
+                     {{"SetupDiCallClassInstaller", 1, kAccessDenied},
+                      {"FormatMessageA", 1, ERROR_MR_MID_NOT_FOUND}});
+  EXPECT_EQ(traced, Ends(Found("ROOT\\KESTRUM_NO_TEXT") + messages::kRemove +
+                             " FAILURE: (0x00000005)\n",
+                         1));
   ExpectNothingLeaked(traced);
 }
 
@@ -62,24 +69,23 @@ TEST_F(KestrumFaults, ReportWithoutSystemTextShowsTheCode) {
 TEST_F(KestrumFaults, FatalFailuresEndTheRunWithTheirReport) {
   const std::vector<std::pair<Fault, std::string>> cases = {
       {{"SetupDiGetClassDevsA", 1, kAccessDenied},
-       "GetClassDevs(All Devices) FAILURE: Access denied.\r\n\n"},
+       Failure(messages::kGetClassDevs, kAccessDenied)},
       {{"SetupDiGetDeviceRegistryPropertyA", 1, kAccessDenied},
-       "GetDeviceRegistryProperty FAILURE: Access denied.\r\n\n"},
+       Failure(messages::kGetProperty, kAccessDenied)},
       {{"SetupDiEnumDeviceInfo", 1, kAccessDenied},
-       "EnumDeviceInfo FAILURE: Access denied.\r\n\n"},
+       Failure(messages::kEnumDevice, kAccessDenied)},
       {{"SetupDiGetClassDevsA", 1, 0xE000020Bu},
-       "GetClassDevs(All Devices) FAILURE: (0xe000020b)\n"},
+       Failure(messages::kGetClassDevs, 0xE000020Bu)},
       {{"LocalAlloc", 1, ERROR_NOT_ENOUGH_MEMORY},
-       "LocalAlloc FAILURE: Not enough memory.\r\n\n"},
-      {{"_strdup", 1, ERROR_NOT_ENOUGH_MEMORY}, "Out of memory.\n"},
+       Failure(messages::kLocalAlloc, ERROR_NOT_ENOUGH_MEMORY)},
+      {{"_strdup", 1, ERROR_NOT_ENOUGH_MEMORY}, messages::kKestrumOutOfMemory},
   };
   const std::string device = CreateDevice({"ROOT\\KESTRUM_FATAL"});
   for (const auto& [fault, output] : cases) {
     SCOPED_TRACE(fault.operation);
     const auto traced =
-        RunKestrumThroughDoor({"N", "ROOT\\KESTRUM_FATAL"}, {fault});
-    EXPECT_EQ(traced.run.output, output);
-    EXPECT_EQ(traced.run.status, 1);
+        RunThroughDoor(kKestrum, {"N", "ROOT\\KESTRUM_FATAL"}, {fault});
+    EXPECT_EQ(traced, Ends(output, 1));
     EXPECT_TRUE(DeviceExists(device));
     EXPECT_TRUE(traced.Calls("SetupDiCallClassInstaller").empty());
     ExpectNothingLeaked(traced);
@@ -99,14 +105,13 @@ TEST_F(KestrumFaults, EnumerationFailingMidwayKeepsEarlierRemovals) {
   const int failing_call =
       static_cast<int>(late_position - devices.begin()) + 1;
 
-  const auto traced = RunKestrumThroughDoor(
-      {"N", "ROOT\\KESTRUM_EARLY"},
+  const auto traced = RunThroughDoor(
+      kKestrum, {"N", "ROOT\\KESTRUM_EARLY"},
       {{"SetupDiEnumDeviceInfo", failing_call, kGeneralFailure}});
 
-  EXPECT_EQ(traced.run.output,
-            "Found! [ROOT\\KESTRUM_EARLY]\n"
-            "EnumDeviceInfo FAILURE: General failure.\r\n\n");
-  EXPECT_EQ(traced.run.status, 1);
+  EXPECT_EQ(traced, Ends(Found("ROOT\\KESTRUM_EARLY") +
+                             Failure(messages::kEnumDevice, kGeneralFailure),
+                         1));
   EXPECT_FALSE(DeviceExists(early));
   EXPECT_TRUE(DeviceExists(late));
   ExpectNothingLeaked(traced);
@@ -115,17 +120,17 @@ TEST_F(KestrumFaults, EnumerationFailingMidwayKeepsEarlierRemovals) {
 // The list file's folder: unreadable, or too long for the path (a directory
 // Wine cannot start a program in, so the door answers for it).
 TEST_F(KestrumFaults, ListFolderThatCannotBeUsedEndsBeforeTheScan) {
-  harness::WriteFile(work_dir() / "list.ini", kList);
+  harness::WriteFile(work_dir() / "list.ini", ListOfAny());
   const std::string device = CreateDevice({"ROOT\\KESTRUM_ANY"});
   const std::vector<std::pair<Fault, std::string>> cases = {
-      {{"GetCurrentDirectoryA", 1, kAccessDenied}, "Failure getting pathname."},
-      {{"GetCurrentDirectoryA", 1, "long"}, "Path is too long."},
+      {{"GetCurrentDirectoryA", 1, kAccessDenied},
+       messages::kKestrumNoPathname},
+      {{"GetCurrentDirectoryA", 1, "long"}, messages::kKestrumPathTooLong},
   };
   for (const auto& [fault, output] : cases) {
     SCOPED_TRACE(fault.value);
-    const auto traced = RunKestrumThroughDoor({"F", "list.ini"}, {fault});
-    EXPECT_EQ(traced.run.output, output);
-    EXPECT_EQ(traced.run.status, 1);
+    const auto traced = RunThroughDoor(kKestrum, {"F", "list.ini"}, {fault});
+    EXPECT_EQ(traced, Ends(output, 1));
     EXPECT_TRUE(traced.Calls("GetPrivateProfileStringA").empty());
     EXPECT_TRUE(traced.Calls("SetupDiGetClassDevsA").empty());
   }
@@ -133,44 +138,31 @@ TEST_F(KestrumFaults, ListFolderThatCannotBeUsedEndsBeforeTheScan) {
 }
 
 TEST_F(KestrumFaults, CallsPassTheRecordsTheServiceExpects) {
-  harness::WriteFile(InfDir() / "kestrum_r.inf",
-                     harness::DriverInf({"ROOT\\KESTRUM_RECORDS"}));
+  PlaceDriver("kestrum_r.inf", {"ROOT\\KESTRUM_RECORDS"}, harness::Pnf::kNone);
   CreateDevice({"ROOT\\KESTRUM_RECORDS"});
-  const auto traced = RunKestrumThroughDoor({"Y", "ROOT\\KESTRUM_RECORDS"});
-  ASSERT_EQ(traced.run.status, 0);
-  const auto expect_all = [&](const std::string& operation,
-                              const std::map<std::string, std::string>& args,
-                              std::size_t count) {
-    const auto calls = traced.Calls(operation);
-    EXPECT_EQ(calls.size(), count) << operation;
-    for (const auto& call : calls) {
-      for (const auto& [key, value] : args) {
-        EXPECT_EQ(call.Arg(key), value) << operation << " " << key;
-      }
-    }
-  };
+  const auto traced = RunThroughDoor(kKestrum, {"Y", "ROOT\\KESTRUM_RECORDS"});
+  ASSERT_EQ(traced.status, 0);
   const std::string device = std::to_string(sizeof(SP_DEVINFO_DATA));
-  expect_all("SetupDiGetClassDevsA",
-             {{"class", "0x0"}, {"enumerator", "(null)"}, {"flags", "0x4"}}, 1);
-  expect_all(
-      "SetupDiGetDeviceInstallParamsA",
+  ExpectCalls(traced, "SetupDiGetClassDevsA", 1,
+              {{"class", "0x0"}, {"enumerator", "(null)"}, {"flags", "0x4"}});
+  ExpectCalls(
+      traced, "SetupDiGetDeviceInstallParamsA", 1,
       {{"device_cbSize", device},
-       {"params_cbSize", std::to_string(sizeof(SP_DEVINSTALL_PARAMS_A))}},
-      1);
-  expect_all("SetupDiBuildDriverInfoList",
-             {{"device_cbSize", device}, {"type", "2"}}, 1);
-  expect_all("SetupDiEnumDriverInfoA",
-             {{"device_cbSize", device},
-              {"type", "2"},
-              {"driver_cbSize", std::to_string(sizeof(SP_DRVINFO_DATA_V1_A))}},
-             2);
+       {"params_cbSize", std::to_string(sizeof(SP_DEVINSTALL_PARAMS_A))}});
+  ExpectCalls(traced, "SetupDiBuildDriverInfoList", 1,
+              {{"device_cbSize", device}, {"type", "2"}});
+  ExpectCalls(
+      traced, "SetupDiEnumDriverInfoA", 2,
+      {{"device_cbSize", device},
+       {"type", "2"},
+       {"driver_cbSize", std::to_string(sizeof(SP_DRVINFO_DATA_V1_A))}});
   const std::string detail = std::to_string(sizeof(SP_DRVINFO_DETAIL_DATA_A));
-  expect_all("SetupDiGetDriverInfoDetailA",
-             {{"detail_cbSize", detail}, {"size", detail}}, 1);
-  expect_all("SetupDiDestroyDriverInfoList", {{"type", "2"}}, 1);
-  expect_all(
-      "SetupDiCallClassInstaller",
-      {{"function", std::to_string(DIF_REMOVE)}, {"device_cbSize", device}}, 1);
+  ExpectCalls(traced, "SetupDiGetDriverInfoDetailA", 1,
+              {{"detail_cbSize", detail}, {"size", detail}});
+  ExpectCalls(traced, "SetupDiDestroyDriverInfoList", 1, {{"type", "2"}});
+  ExpectCalls(
+      traced, "SetupDiCallClassInstaller", 1,
+      {{"function", std::to_string(DIF_REMOVE)}, {"device_cbSize", device}});
   for (const auto& call : traced.Calls("SetupDiEnumDeviceInfo")) {
     EXPECT_EQ(call.Arg("device_cbSize"), device);
   }
@@ -192,9 +184,9 @@ TEST_F(KestrumFaults, CallsPassTheRecordsTheServiceExpects) {
 // each of the twelve keys, in order, its ID into 256 characters and its
 // number with -1 for a missing one.
 TEST_F(KestrumFaults, ListReaderPassesItsBuffersAndDefaults) {
-  harness::WriteFile(work_dir() / "list.ini", kList);
-  const auto traced = RunKestrumThroughDoor({"F", "list.ini"});
-  ASSERT_EQ(traced.run.status, 0);
+  harness::WriteFile(work_dir() / "list.ini", ListOfAny());
+  const auto traced = RunThroughDoor(kKestrum, {"F", "list.ini"});
+  ASSERT_EQ(traced.status, 0);
   const auto directory = traced.Calls("GetCurrentDirectoryA");
   ASSERT_EQ(directory.size(), 1u);
   EXPECT_EQ(directory[0].Arg("size"), "262");
@@ -206,92 +198,73 @@ TEST_F(KestrumFaults, ListReaderPassesItsBuffersAndDefaults) {
   for (std::size_t index = 0; index < 12; ++index) {
     SCOPED_TRACE(index);
     const std::string key = "Dev" + std::to_string(index);
-    const std::map<std::string, std::string> string_args = {
-        {"section", "Hardware"},
-        {"key", key},
-        {"default", "NO FOUND!!!"},
-        {"size", "256"},
-        {"path", path}};
-    for (const auto& [name, value] : string_args) {
-      EXPECT_EQ(strings[index].Arg(name), value) << name;
-    }
-    EXPECT_EQ(numbers[index].Arg("section"), "RemoveINF");
-    EXPECT_EQ(numbers[index].Arg("key"), key);
+    ExpectArgs(strings[index], {{"section", "Hardware"},
+                                {"key", key},
+                                {"default", "NO FOUND!!!"},
+                                {"size", "256"},
+                                {"path", path}});
+    ExpectArgs(numbers[index], {{"section", "RemoveINF"}, {"key", key}});
     EXPECT_EQ(static_cast<int>(numbers[index].Number("default")), -1);
   }
   ExpectNothingLeaked(traced);
 }
 
 TEST_F(KestrumFaults, DriverFileStepFailuresAreReportedAndTheDeviceRemoved) {
-  harness::WriteFile(InfDir() / "kestrum_f.inf",
-                     harness::DriverInf({"ROOT\\KESTRUM_FILES_FAIL"}));
+  const auto driver = PlaceDriver("kestrum_f.inf", {"ROOT\\KESTRUM_FILES_FAIL"},
+                                  harness::Pnf::kNone);
   for (const char* operation :
        {"SetupDiGetDeviceInstallParamsA", "SetupDiSetDeviceInstallParamsA",
         "SetupDiBuildDriverInfoList"}) {
     SCOPED_TRACE(operation);
     const std::string device = CreateDevice({"ROOT\\KESTRUM_FILES_FAIL"});
-    const auto traced = RunKestrumThroughDoor({"Y", "ROOT\\KESTRUM_FILES_FAIL"},
-                                              {{operation, 1, kAccessDenied}});
-    EXPECT_EQ(traced.run.output,
-              "Found! [ROOT\\KESTRUM_FILES_FAIL]\n"
-              "FAIL TO REMOVE SPECIFIED INF & PNF files! FAILURE: "
-              "Access denied.\r\n\n");
-    EXPECT_EQ(traced.run.status, 0);
+    const auto traced =
+        RunThroughDoor(kKestrum, {"Y", "ROOT\\KESTRUM_FILES_FAIL"},
+                       {{operation, 1, kAccessDenied}});
+    EXPECT_EQ(traced, Ends(Found("ROOT\\KESTRUM_FILES_FAIL") +
+                               Failure(messages::kDriverFiles, kAccessDenied),
+                           0));
     EXPECT_FALSE(DeviceExists(device));
-    EXPECT_TRUE(fs::exists(InfDir() / "kestrum_f.inf"));
+    EXPECT_TRUE(driver.Intact());
     ExpectNothingLeaked(traced);
   }
 }
 
 TEST_F(KestrumFaults, DriverEnumerationFailingWithAnotherCode) {
-  harness::WriteFile(InfDir() / "kestrum_e.inf",
-                     harness::DriverInf({"ROOT\\KESTRUM_ENUM_FAIL"}));
+  const auto driver = PlaceDriver("kestrum_e.inf", {"ROOT\\KESTRUM_ENUM_FAIL"},
+                                  harness::Pnf::kNone);
   CreateDevice({"ROOT\\KESTRUM_ENUM_FAIL"});
 
   // Fails at once: nothing found, so the caller reports too.
-  auto traced =
-      RunKestrumThroughDoor({"Y", "ROOT\\KESTRUM_ENUM_FAIL"},
-                            {{"SetupDiEnumDriverInfoA", 1, kAccessDenied}});
-  EXPECT_EQ(traced.run.output,
-            "Found! [ROOT\\KESTRUM_ENUM_FAIL]\n"
-            "SetupDiEnumDriverInfo FAILURE: Access denied.\r\n\n"
-            "FAIL TO REMOVE SPECIFIED INF & PNF files! FAILURE: "
-            "Access denied.\r\n\n");
+  auto traced = RunThroughDoor(kKestrum, {"Y", "ROOT\\KESTRUM_ENUM_FAIL"},
+                               {{"SetupDiEnumDriverInfoA", 1, kAccessDenied}});
+  EXPECT_EQ(traced.output, Found("ROOT\\KESTRUM_ENUM_FAIL") +
+                               Failure(messages::kEnumDriver, kAccessDenied) +
+                               Failure(messages::kDriverFiles, kAccessDenied));
   EXPECT_EQ(traced.Calls("SetupDiDestroyDriverInfoList").size(), 1u);
   ExpectNothingLeaked(traced);
 
   // Fails after one driver: only the enumeration is reported.
   CreateDevice({"ROOT\\KESTRUM_ENUM_FAIL"});
-  traced =
-      RunKestrumThroughDoor({"Y", "ROOT\\KESTRUM_ENUM_FAIL"},
-                            {{"SetupDiEnumDriverInfoA", 2, kAccessDenied}});
-  EXPECT_EQ(traced.run.output,
-            "Found! [ROOT\\KESTRUM_ENUM_FAIL]\n"
-            "Deleted INF file: C:/windows/inf\\kestrum_e.inf\n"
-            "Deleted PNF file: C:/windows/inf\\kestrum_e.pnf\n"
-            "SetupDiEnumDriverInfo FAILURE: Access denied.\r\n\n");
+  traced = RunThroughDoor(kKestrum, {"Y", "ROOT\\KESTRUM_ENUM_FAIL"},
+                          {{"SetupDiEnumDriverInfoA", 2, kAccessDenied}});
+  EXPECT_EQ(traced.output, Found("ROOT\\KESTRUM_ENUM_FAIL") + Deleted(driver) +
+                               Failure(messages::kEnumDriver, kAccessDenied));
   ExpectNothingLeaked(traced);
 }
 
 // Whatever a deletion did, both lines are printed and the driver counts as
 // found: no report follows.
 TEST_F(KestrumFaults, FileThatCannotBeDeletedIsNotReported) {
-  harness::WriteFile(InfDir() / "kestrum_locked.inf",
-                     harness::DriverInf({"ROOT\\KESTRUM_LOCKED"}));
-  harness::WriteFile(InfDir() / "kestrum_locked.pnf", "pnf");
+  const auto driver =
+      PlaceDriver("kestrum_locked.inf", {"ROOT\\KESTRUM_LOCKED"});
   const std::string device = CreateDevice({"ROOT\\KESTRUM_LOCKED"});
 
-  const auto traced = RunKestrumThroughDoor(
-      {"Y", "ROOT\\KESTRUM_LOCKED"}, {{"DeleteFileA", 0, kAccessDenied}});
+  const auto traced = RunThroughDoor(kKestrum, {"Y", "ROOT\\KESTRUM_LOCKED"},
+                                     {{"DeleteFileA", 0, kAccessDenied}});
 
-  EXPECT_EQ(traced.run.output,
-            "Found! [ROOT\\KESTRUM_LOCKED]\n"
-            "Deleted INF file: C:/windows/inf\\kestrum_locked.inf\n"
-            "Deleted PNF file: C:/windows/inf\\kestrum_locked.pnf\n");
-  EXPECT_EQ(traced.run.status, 0);
+  EXPECT_EQ(traced, Ends(Found("ROOT\\KESTRUM_LOCKED") + Deleted(driver), 0));
   EXPECT_EQ(traced.Calls("DeleteFileA").size(), 2u);
-  EXPECT_TRUE(fs::exists(InfDir() / "kestrum_locked.inf"));
-  EXPECT_TRUE(fs::exists(InfDir() / "kestrum_locked.pnf"));
+  EXPECT_TRUE(driver.Intact());
   EXPECT_FALSE(DeviceExists(device));
 }
 
@@ -301,17 +274,16 @@ TEST_F(KestrumFaults, FileThatCannotBeDeletedIsNotReported) {
 class KestrumFaultSweep : public DoorTest {
  protected:
   void Prepare() {
-    harness::WriteFile(InfDir() / "kestrum_any.inf",
-                       harness::DriverInf({"ROOT\\KESTRUM_ANY"}));
-    harness::WriteFile(work_dir() / "list.ini", kList);
+    PlaceDriver("kestrum_any.inf", {"ROOT\\KESTRUM_ANY"}, harness::Pnf::kNone);
+    harness::WriteFile(work_dir() / "list.ini", ListOfAny());
     CreateDevice({"ROOT\\KESTRUM_ANY"});
     CreateDevice({"ROOT\\KESTRUM_ANY", "ROOT\\KESTRUM_ANY_TOO"});
   }
 
   void Sweep(const std::vector<std::string>& args) {
     Prepare();
-    const auto clean = RunKestrumThroughDoor(args);
-    ASSERT_EQ(clean.run.status, 0);
+    const auto clean = RunThroughDoor(kKestrum, args);
+    ASSERT_EQ(clean.status, 0);
     std::map<std::string, int> calls;
     for (const auto& event : clean.trace) {
       if (event.kind == "call") ++calls[event.name];
@@ -321,10 +293,9 @@ class KestrumFaultSweep : public DoorTest {
       for (int call = 1; call <= std::min(count, 4); ++call) {
         SCOPED_TRACE(operation + " #" + std::to_string(call));
         Prepare();
-        const auto traced =
-            RunKestrumThroughDoor(args, {{operation, call, kGeneralFailure}});
-        EXPECT_TRUE(traced.run.status == 0 || traced.run.status == 1)
-            << traced.run.status;
+        const auto traced = RunThroughDoor(
+            kKestrum, args, {{operation, call, kGeneralFailure}});
+        EXPECT_TRUE(traced.status == 0 || traced.status == 1) << traced.status;
         ExpectNothingLeaked(traced);
       }
     }

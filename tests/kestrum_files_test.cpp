@@ -1,121 +1,88 @@
 // Kestrum Y: the compatible drivers' INF and PNF files go before the device,
 // against the real service.
 #include <gtest/gtest.h>
+#include <windows.h>
 
-#include <filesystem>
+#include <string>
 
-#include "support/devices.h"
-#include "support/driver_inf.h"
 #include "support/fixture.h"
+#include "support/machine.h"
+#include "support/messages.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using harness::CreateDevice;
 using harness::DeviceExists;
-using harness::DriverInf;
+using harness::Ends;
+using harness::PlaceDriver;
+using messages::Deleted;
+using messages::Failure;
+using messages::Found;
 
-// The two lines Kestrum prints for a driver whose files are inf_name and
-// pnf_name in C:\windows\inf, named as the compatible-driver search names
-// them.
-std::string DeletedLines(const std::string& inf_name,
-                         const std::string& pnf_name) {
-  return "Deleted INF file: C:/windows/inf\\" + inf_name +
-         "\nDeleted PNF file: C:/windows/inf\\" + pnf_name + "\n";
-}
-
-class KestrumDriverFiles : public ToolTest {
- protected:
-  // Places name.inf and its name.pnf in C:\windows\inf.
-  void PlaceDriver(const std::string& stem,
-                   const std::vector<std::string>& model_ids) {
-    harness::WriteFile(InfDir() / (stem + ".inf"), DriverInf(model_ids));
-    harness::WriteFile(InfDir() / (stem + ".pnf"), "precompiled " + stem);
-  }
-
-  bool InInfDir(const std::string& name) const {
-    return fs::exists(InfDir() / name);
-  }
-};
+using KestrumDriverFiles = ToolTest;
 
 TEST_F(KestrumDriverFiles, TwoCompatibleDriversLoseBothFilesInServiceOrder) {
-  PlaceDriver("kestrum_b", {"ROOT\\KESTRUM_TWO_DRIVERS"});
-  PlaceDriver("kestrum_a", {"ROOT\\KESTRUM_TWO_DRIVERS"});
-  PlaceDriver("kestrum_unrelated", {"ROOT\\KESTRUM_SOMETHING_ELSE"});
+  const auto b = PlaceDriver("kestrum_b.inf", {"ROOT\\KESTRUM_TWO_DRIVERS"});
+  const auto a = PlaceDriver("kestrum_a.inf", {"ROOT\\KESTRUM_TWO_DRIVERS"});
+  const auto unrelated =
+      PlaceDriver("kestrum_unrelated.inf", {"ROOT\\KESTRUM_SOMETHING_ELSE"});
   const std::string device = CreateDevice({"ROOT\\KESTRUM_TWO_DRIVERS"});
 
-  const auto run = RunKestrum({"Y", "root\\kestrum_two_drivers"});
-
-  EXPECT_EQ(run.output, std::string("Found! [ROOT\\KESTRUM_TWO_DRIVERS]\n") +
-                            DeletedLines("kestrum_a.inf", "kestrum_a.pnf") +
-                            DeletedLines("kestrum_b.inf", "kestrum_b.pnf"));
-  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(
+      Run(kKestrum, {"Y", "root\\kestrum_two_drivers"}),
+      Ends(Found("ROOT\\KESTRUM_TWO_DRIVERS") + Deleted(a) + Deleted(b), 0));
   EXPECT_FALSE(DeviceExists(device));
-  for (const char* gone :
-       {"kestrum_a.inf", "kestrum_a.pnf", "kestrum_b.inf", "kestrum_b.pnf"}) {
-    EXPECT_FALSE(InInfDir(gone)) << gone;
-  }
-  EXPECT_TRUE(InInfDir("kestrum_unrelated.inf"));
-  EXPECT_TRUE(InInfDir("kestrum_unrelated.pnf"));
+  EXPECT_TRUE(a.Gone());
+  EXPECT_TRUE(b.Gone());
+  EXPECT_TRUE(unrelated.Intact());
 }
 
 TEST_F(KestrumDriverFiles, MissingPnfIsStillReported) {
-  harness::WriteFile(InfDir() / "kestrum_nopnf.inf",
-                     DriverInf({"ROOT\\KESTRUM_NO_PNF"}));
+  const auto driver = PlaceDriver("kestrum_nopnf.inf", {"ROOT\\KESTRUM_NO_PNF"},
+                                  harness::Pnf::kNone);
   const std::string device = CreateDevice({"ROOT\\KESTRUM_NO_PNF"});
 
-  const auto run = RunKestrum({"Y", "ROOT\\KESTRUM_NO_PNF"});
-
-  EXPECT_EQ(run.output,
-            std::string("Found! [ROOT\\KESTRUM_NO_PNF]\n") +
-                DeletedLines("kestrum_nopnf.inf", "kestrum_nopnf.pnf"));
-  EXPECT_EQ(run.status, 0);
-  EXPECT_FALSE(InInfDir("kestrum_nopnf.inf"));
+  EXPECT_EQ(Run(kKestrum, {"Y", "ROOT\\KESTRUM_NO_PNF"}),
+            Ends(Found("ROOT\\KESTRUM_NO_PNF") + Deleted(driver), 0));
+  EXPECT_TRUE(driver.Gone());
   EXPECT_FALSE(DeviceExists(device));
 }
 
 // The search reads every file of the folder, whatever its name.
 TEST_F(KestrumDriverFiles, FileNameWithoutDotGetsPnfAppended) {
-  harness::WriteFile(InfDir() / "kestrumdriver",
-                     DriverInf({"ROOT\\KESTRUM_NO_DOT"}));
-  harness::WriteFile(InfDir() / "kestrumdriver.pnf", "precompiled");
+  const auto driver = PlaceDriver("kestrumdriver", {"ROOT\\KESTRUM_NO_DOT"});
+  ASSERT_EQ(driver.pnf, "kestrumdriver.pnf");
   CreateDevice({"ROOT\\KESTRUM_NO_DOT"});
 
-  const auto run = RunKestrum({"Y", "ROOT\\KESTRUM_NO_DOT"});
-
-  EXPECT_EQ(run.output, std::string("Found! [ROOT\\KESTRUM_NO_DOT]\n") +
-                            DeletedLines("kestrumdriver", "kestrumdriver.pnf"));
-  EXPECT_FALSE(InInfDir("kestrumdriver"));
-  EXPECT_FALSE(InInfDir("kestrumdriver.pnf"));
+  EXPECT_EQ(Run(kKestrum, {"Y", "ROOT\\KESTRUM_NO_DOT"}),
+            Ends(Found("ROOT\\KESTRUM_NO_DOT") + Deleted(driver), 0));
+  EXPECT_TRUE(driver.Gone());
 }
 
 TEST_F(KestrumDriverFiles, DeviceWithoutCompatibleDriverIsStillRemoved) {
-  PlaceDriver("kestrum_other", {"ROOT\\KESTRUM_NOT_THIS_ONE"});
+  const auto other =
+      PlaceDriver("kestrum_other.inf", {"ROOT\\KESTRUM_NOT_THIS_ONE"});
   const std::string device = CreateDevice({"ROOT\\KESTRUM_DRIVERLESS"});
 
-  const auto run = RunKestrum({"Y", "ROOT\\KESTRUM_DRIVERLESS"});
-
-  // The report carries the code of the empty enumeration, 259, not the one
-  // that destroying the driver list leaves.
-  EXPECT_EQ(run.output,
-            "Found! [ROOT\\KESTRUM_DRIVERLESS]\n"
-            "FAIL TO REMOVE SPECIFIED INF & PNF files! FAILURE: "
-            "No more data available.\r\n\n");
-  EXPECT_EQ(run.status, 0);
+  // The report carries the code of the empty enumeration, not the one that
+  // destroying the driver list leaves.
+  EXPECT_EQ(Run(kKestrum, {"Y", "ROOT\\KESTRUM_DRIVERLESS"}),
+            Ends(Found("ROOT\\KESTRUM_DRIVERLESS") +
+                     Failure(messages::kDriverFiles, ERROR_NO_MORE_ITEMS),
+                 0));
   EXPECT_FALSE(DeviceExists(device));
-  EXPECT_TRUE(InInfDir("kestrum_other.inf"));
+  EXPECT_TRUE(other.Intact());
 }
 
 TEST_F(KestrumDriverFiles, ModeNLeavesDriverFilesAlone) {
-  PlaceDriver("kestrum_keep", {"ROOT\\KESTRUM_KEEP_FILES"});
+  const auto driver =
+      PlaceDriver("kestrum_keep.inf", {"ROOT\\KESTRUM_KEEP_FILES"});
   const std::string device = CreateDevice({"ROOT\\KESTRUM_KEEP_FILES"});
 
-  const auto run = RunKestrum({"N", "ROOT\\KESTRUM_KEEP_FILES"});
-
-  EXPECT_EQ(run.output, "Found! [ROOT\\KESTRUM_KEEP_FILES]\n");
+  EXPECT_EQ(Run(kKestrum, {"N", "ROOT\\KESTRUM_KEEP_FILES"}),
+            Ends(Found("ROOT\\KESTRUM_KEEP_FILES"), 0));
   EXPECT_FALSE(DeviceExists(device));
-  EXPECT_TRUE(InInfDir("kestrum_keep.inf"));
-  EXPECT_TRUE(InInfDir("kestrum_keep.pnf"));
+  EXPECT_TRUE(driver.Intact());
 }
 
 // Wine re-reads driver records from their INF file, so once the first record
@@ -123,20 +90,16 @@ TEST_F(KestrumDriverFiles, ModeNLeavesDriverFilesAlone) {
 // enumeration ends with a report. (Windows keeps records in memory and prints
 // both lines again for the second record instead.)
 TEST_F(KestrumDriverFiles, TwoRecordsFromOneInf) {
-  PlaceDriver("kestrum_twice",
-              {"ROOT\\KESTRUM_TWO_RECORDS", "ROOT\\KESTRUM_TWO_RECORDS"});
+  const auto driver =
+      PlaceDriver("kestrum_twice.inf",
+                  {"ROOT\\KESTRUM_TWO_RECORDS", "ROOT\\KESTRUM_TWO_RECORDS"});
   const std::string device = CreateDevice({"ROOT\\KESTRUM_TWO_RECORDS"});
 
-  const auto run = RunKestrum({"Y", "ROOT\\KESTRUM_TWO_RECORDS"});
-
-  const std::string first_record =
-      std::string("Found! [ROOT\\KESTRUM_TWO_RECORDS]\n") +
-      DeletedLines("kestrum_twice.inf", "kestrum_twice.pnf");
-  EXPECT_EQ(
-      run.output,
-      first_record + "SetupDiEnumDriverInfo FAILURE: File not found.\r\n\n");
-  EXPECT_EQ(run.status, 0);
-  EXPECT_FALSE(InInfDir("kestrum_twice.inf"));
+  EXPECT_EQ(Run(kKestrum, {"Y", "ROOT\\KESTRUM_TWO_RECORDS"}),
+            Ends(Found("ROOT\\KESTRUM_TWO_RECORDS") + Deleted(driver) +
+                     Failure(messages::kEnumDriver, ERROR_FILE_NOT_FOUND),
+                 0));
+  EXPECT_TRUE(driver.Gone());
   EXPECT_FALSE(DeviceExists(device));
 }
 

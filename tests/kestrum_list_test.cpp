@@ -2,37 +2,37 @@
 // against the real service.
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "support/devices.h"
-#include "support/driver_inf.h"
+// clang-format off
+#include <windows.h>
+#include <setupapi.h>
+// clang-format on
 #include "support/fixture.h"
+#include "support/machine.h"
+#include "support/messages.h"
+#include "support/removal_list.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using harness::CreateDevice;
 using harness::DeviceExists;
-
-constexpr char kListUnreadable[] = "Fail to retrive key values from INI file.";
+using harness::Ends;
+using harness::ListEntry;
+using harness::PlaceDriver;
+using harness::RemovalList;
+using messages::Deleted;
+using messages::Found;
+using messages::kKestrumListUnreadable;
 
 class KestrumList : public ToolTest {
  protected:
-  // Writes the removal list as list.ini in the working directory and runs
-  // Kestrum on it.
-  harness::ToolRun RunList(const std::string& ini_text,
-                           const char* file = __builtin_FILE(),
-                           int line = __builtin_LINE()) {
-    harness::WriteFile(work_dir() / "list.ini", ini_text);
-    return RunKestrum({"F", "list.ini"}, file, line);
-  }
-
-  // Places a driver for id in C:\windows\inf as stem.inf with its stem.pnf.
-  void PlaceDriver(const std::string& stem, const std::string& id) {
-    harness::WriteFile(InfDir() / (stem + ".inf"), harness::DriverInf({id}));
-    harness::WriteFile(InfDir() / (stem + ".pnf"), "precompiled");
+  // Writes the list as list.ini in the working directory.
+  void WriteList(const std::string& text) {
+    harness::WriteFile(work_dir() / "list.ini", text);
   }
 };
 
@@ -41,20 +41,14 @@ TEST_F(KestrumList, EntriesAreReadByKeyNameAndEachActsOnItsDevices) {
   const std::string five = CreateDevice({"ROOT\\KESTRUM_LIST5"});
   const std::string twelve = CreateDevice({"ROOT\\KESTRUM_LIST12"});
   const std::string named = CreateDevice({"ROOT\\KESTRUM_NAMED"});
+  WriteList(RemovalList({{"Dev5", "ROOT\\KESTRUM_LIST5", 0},
+                         {"Dev0", "ROOT\\KESTRUM_LIST0", 0},
+                         {"Dev12", "ROOT\\KESTRUM_LIST12", 0},
+                         {"Device", "ROOT\\KESTRUM_NAMED", 0}}));
 
-  const auto run = RunList(
-      "[Hardware]\r\n"
-      "Dev5=ROOT\\KESTRUM_LIST5\r\n"
-      "Dev0=ROOT\\KESTRUM_LIST0\r\n"
-      "Dev12=ROOT\\KESTRUM_LIST12\r\n"
-      "Device=ROOT\\KESTRUM_NAMED\r\n"
-      "[RemoveINF]\r\n"
-      "Dev0=0\r\nDev5=0\r\nDev12=0\r\nDevice=0\r\n");
-
-  EXPECT_EQ(run.output,
-            "Found! [ROOT\\KESTRUM_LIST0]\n"
-            "Found! [ROOT\\KESTRUM_LIST5]\n");
-  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(
+      Run(kKestrum, {"F", "list.ini"}),
+      Ends(Found("ROOT\\KESTRUM_LIST0") + Found("ROOT\\KESTRUM_LIST5"), 0));
   EXPECT_FALSE(DeviceExists(zero));
   EXPECT_FALSE(DeviceExists(five));
   EXPECT_TRUE(DeviceExists(twelve));
@@ -62,60 +56,51 @@ TEST_F(KestrumList, EntriesAreReadByKeyNameAndEachActsOnItsDevices) {
 }
 
 TEST_F(KestrumList, OnlyRemoveInfOneDeletesDriverFiles) {
-  PlaceDriver("kestrum_delete", "ROOT\\KESTRUM_DELETE");
-  PlaceDriver("kestrum_keep", "ROOT\\KESTRUM_KEEP");
-  const std::string deleted = CreateDevice({"ROOT\\KESTRUM_DELETE"});
-  const std::string kept = CreateDevice({"ROOT\\KESTRUM_KEEP"});
+  const auto deleted =
+      PlaceDriver("kestrum_delete.inf", {"ROOT\\KESTRUM_DELETE"});
+  const auto kept = PlaceDriver("kestrum_keep.inf", {"ROOT\\KESTRUM_KEEP"});
+  const std::string deleted_device = CreateDevice({"ROOT\\KESTRUM_DELETE"});
+  const std::string kept_device = CreateDevice({"ROOT\\KESTRUM_KEEP"});
+  WriteList(RemovalList({{"Dev0", "ROOT\\KESTRUM_DELETE", 1},
+                         {"Dev1", "ROOT\\KESTRUM_KEEP", 2}}));
 
-  const auto run = RunList(
-      "[Hardware]\r\nDev0=ROOT\\KESTRUM_DELETE\r\nDev1=ROOT\\KESTRUM_KEEP\r\n"
-      "[RemoveINF]\r\nDev0=1\r\nDev1=2\r\n");
-
-  EXPECT_EQ(run.output,
-            "Found! [ROOT\\KESTRUM_DELETE]\n"
-            "Deleted INF file: C:/windows/inf\\kestrum_delete.inf\n"
-            "Deleted PNF file: C:/windows/inf\\kestrum_delete.pnf\n"
-            "Found! [ROOT\\KESTRUM_KEEP]\n");
-  EXPECT_EQ(run.status, 0);
-  EXPECT_FALSE(DeviceExists(deleted));
-  EXPECT_FALSE(DeviceExists(kept));
-  EXPECT_FALSE(fs::exists(InfDir() / "kestrum_delete.inf"));
-  EXPECT_FALSE(fs::exists(InfDir() / "kestrum_delete.pnf"));
-  EXPECT_TRUE(fs::exists(InfDir() / "kestrum_keep.inf"));
-  EXPECT_TRUE(fs::exists(InfDir() / "kestrum_keep.pnf"));
+  EXPECT_EQ(Run(kKestrum, {"F", "list.ini"}),
+            Ends(Found("ROOT\\KESTRUM_DELETE") + Deleted(deleted) +
+                     Found("ROOT\\KESTRUM_KEEP"),
+                 0));
+  EXPECT_FALSE(DeviceExists(deleted_device));
+  EXPECT_FALSE(DeviceExists(kept_device));
+  EXPECT_TRUE(deleted.Gone());
+  EXPECT_TRUE(kept.Intact());
 }
 
 TEST_F(KestrumList, ListWithoutUsableEntryEndsBeforeTheScan) {
   const std::string device = CreateDevice({"ROOT\\KESTRUM_UNLISTED"});
   const std::vector<std::pair<const char*, std::string>> lists = {
       {"empty RemoveINF section",
-       "[Hardware]\r\nDev0=ROOT\\KESTRUM_UNLISTED\r\n[RemoveINF]\r\n"},
+       RemovalList({{"Dev0", "ROOT\\KESTRUM_UNLISTED", std::nullopt}})},
+      // Written out: RemovalList always writes both sections.
       {"no RemoveINF section", "[Hardware]\r\nDev0=ROOT\\KESTRUM_UNLISTED\r\n"},
       {"negative RemoveINF",
-       "[Hardware]\r\nDev0=ROOT\\KESTRUM_UNLISTED\r\n[RemoveINF]\r\nDev0=-"
-       "3\r\n"},
-      {"empty Hardware value",
-       "[Hardware]\r\nDev0=\r\n[RemoveINF]\r\nDev0=1\r\n"},
+       RemovalList({{"Dev0", "ROOT\\KESTRUM_UNLISTED", -3}})},
+      {"empty Hardware value", RemovalList({{"Dev0", "", 1}})},
   };
   for (const auto& [what, text] : lists) {
-    const auto run = RunList(text);
-    EXPECT_EQ(run.output, kListUnreadable) << what;
-    EXPECT_EQ(run.status, 1) << what;
+    WriteList(text);
+    EXPECT_EQ(Run(kKestrum, {"F", "list.ini"}), Ends(kKestrumListUnreadable, 1))
+        << what;
   }
   EXPECT_TRUE(DeviceExists(device));
 }
 
 TEST_F(KestrumList, MissingOrUnreachableFileEndsBeforeTheScan) {
   const std::string device = CreateDevice({"ROOT\\KESTRUM_LIST_ABS"});
-  harness::WriteFile(work_dir() / "list.ini",
-                     "[Hardware]\r\nDev0=ROOT\\KESTRUM_LIST_ABS\r\n"
-                     "[RemoveINF]\r\nDev0=0\r\n");
+  WriteList(RemovalList({{"Dev0", "ROOT\\KESTRUM_LIST_ABS", 0}}));
   // An absolute name is still joined after the current directory.
   const std::string absolute = harness::WindowsPath(work_dir() / "list.ini");
   for (const std::string& name : {std::string("absent.ini"), absolute}) {
-    const auto run = RunKestrum({"f", name});
-    EXPECT_EQ(run.output, kListUnreadable) << name;
-    EXPECT_EQ(run.status, 1) << name;
+    EXPECT_EQ(Run(kKestrum, {"f", name}), Ends(kKestrumListUnreadable, 1))
+        << name;
   }
   EXPECT_TRUE(DeviceExists(device));
 }
@@ -123,14 +108,14 @@ TEST_F(KestrumList, MissingOrUnreachableFileEndsBeforeTheScan) {
 TEST_F(KestrumList, ListIdsAreUpperCasedDeviceIdsAreNot) {
   const std::string upper = CreateDevice({"ROOT\\KESTRUM_LOWER_IN_FILE"});
   const std::string mixed = CreateDevice({"Root\\Kestrum_Mixed_Device"});
-
-  const auto run = RunList(
+  // Written out: the names' spelling and spacing are part of the case.
+  WriteList(
       "[hardware]\r\ndev0 = root\\kestrum_lower_in_file\r\n"
       "Dev1=Root\\Kestrum_Mixed_Device\r\n"
       "[removeinf]\r\nDEV0 = 0\r\nDev1=0\r\n");
 
-  EXPECT_EQ(run.output, "Found! [ROOT\\KESTRUM_LOWER_IN_FILE]\n");
-  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(Run(kKestrum, {"F", "list.ini"}),
+            Ends(Found("ROOT\\KESTRUM_LOWER_IN_FILE"), 0));
   EXPECT_FALSE(DeviceExists(upper));
   EXPECT_TRUE(DeviceExists(mixed));
 }
@@ -140,68 +125,55 @@ TEST_F(KestrumList, ListIdsAreUpperCasedDeviceIdsAreNot) {
 TEST_F(KestrumList, DeviceWithTwoListedIdsIsRemovedTwice) {
   const std::string device =
       CreateDevice({"ROOT\\KESTRUM_TWICE_A", "ROOT\\KESTRUM_TWICE_B"});
+  WriteList(RemovalList({{"Dev0", "ROOT\\KESTRUM_TWICE_B", 0},
+                         {"Dev1", "ROOT\\KESTRUM_TWICE_A", 0}}));
 
-  const auto run = RunList(
-      "[Hardware]\r\nDev0=ROOT\\KESTRUM_TWICE_B\r\nDev1=ROOT\\KESTRUM_TWICE_"
-      "A\r\n"
-      "[RemoveINF]\r\nDev0=0\r\nDev1=0\r\n");
-
-  EXPECT_EQ(run.output,
-            "Found! [ROOT\\KESTRUM_TWICE_A]\n"
-            "Found! [ROOT\\KESTRUM_TWICE_B]\n"
-            "CallClassInstaller(REMOVE) FAILURE: (0xe000020b)\n");
-  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(
+      Run(kKestrum, {"F", "list.ini"}),
+      Ends(Found("ROOT\\KESTRUM_TWICE_A") + Found("ROOT\\KESTRUM_TWICE_B") +
+               messages::Failure(messages::kRemove, ERROR_NO_SUCH_DEVINST),
+           0));
   EXPECT_FALSE(DeviceExists(device));
 }
 
 TEST_F(KestrumList, FirstOfDuplicateEntriesDecides) {
-  PlaceDriver("kestrum_dup", "ROOT\\KESTRUM_DUP");
+  const auto driver = PlaceDriver("kestrum_dup.inf", {"ROOT\\KESTRUM_DUP"});
   const std::string device = CreateDevice({"ROOT\\KESTRUM_DUP"});
+  WriteList(RemovalList(
+      {{"Dev0", "ROOT\\KESTRUM_DUP", 0}, {"Dev1", "ROOT\\KESTRUM_DUP", 1}}));
 
-  const auto run = RunList(
-      "[Hardware]\r\nDev0=ROOT\\KESTRUM_DUP\r\nDev1=ROOT\\KESTRUM_DUP\r\n"
-      "[RemoveINF]\r\nDev0=0\r\nDev1=1\r\n");
-
-  EXPECT_EQ(run.output, "Found! [ROOT\\KESTRUM_DUP]\n");
-  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(Run(kKestrum, {"F", "list.ini"}),
+            Ends(Found("ROOT\\KESTRUM_DUP"), 0));
   EXPECT_FALSE(DeviceExists(device));
-  EXPECT_TRUE(fs::exists(InfDir() / "kestrum_dup.inf"));
+  EXPECT_TRUE(driver.Intact());
 }
 
 // Only the mode's first letter counts: F followed by anything is list mode.
 TEST_F(KestrumList, LetterFFollowedByMoreIsListMode) {
+  WriteList(RemovalList({{"Dev0", "ROOT\\KESTRUM_FILE_WORD", 0}}));
   for (const char* mode : {"File", "Fx", "f1"}) {
     SCOPED_TRACE(mode);
     const std::string device = CreateDevice({"ROOT\\KESTRUM_FILE_WORD"});
-    harness::WriteFile(work_dir() / "list.ini",
-                       "[Hardware]\r\nDev0=ROOT\\KESTRUM_FILE_WORD\r\n"
-                       "[RemoveINF]\r\nDev0=0\r\n");
-    const auto run = RunKestrum({mode, "list.ini"});
-    EXPECT_EQ(run.output, "Found! [ROOT\\KESTRUM_FILE_WORD]\n");
-    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(Run(kKestrum, {mode, "list.ini"}),
+              Ends(Found("ROOT\\KESTRUM_FILE_WORD"), 0));
     EXPECT_FALSE(DeviceExists(device));
   }
 }
 
 // Dev0 to Dev11 fill all twelve entries, and Dev12 is never read.
 TEST_F(KestrumList, TwelveEntriesFillTheList) {
-  std::string hardware = "[Hardware]\r\n";
-  std::string remove_inf = "[RemoveINF]\r\n";
+  std::vector<ListEntry> entries;
   std::string output;
   std::vector<std::string> listed;
   for (int index = 0; index <= 12; ++index) {
-    const std::string key = "Dev" + std::to_string(index);
     const std::string id = "ROOT\\KESTRUM_ENTRY" + std::to_string(index);
-    hardware += key + "=" + id + "\r\n";
-    remove_inf += key + "=0\r\n";
+    entries.push_back({"Dev" + std::to_string(index), id, 0});
     listed.push_back(CreateDevice({id}));
-    if (index < 12) output += "Found! [" + id + "]\n";
+    if (index < 12) output += Found(id);
   }
+  WriteList(RemovalList(entries));
 
-  const auto run = RunList(hardware + remove_inf);
-
-  EXPECT_EQ(run.output, output);
-  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(Run(kKestrum, {"F", "list.ini"}), Ends(output, 0));
   for (int index = 0; index <= 12; ++index) {
     EXPECT_EQ(DeviceExists(listed[index]), index == 12) << index;
   }
@@ -218,14 +190,10 @@ TEST_F(KestrumList, EntryOfTheLongestLengthTheListHolds) {
   const std::string longest_device = CreateDevice({longest});
   const std::string longer_device = CreateDevice({longer});
   const std::string cut_device = CreateDevice({cut});
+  WriteList(RemovalList({{"Dev0", longest, 0}, {"Dev1", longer, 0}}));
 
-  const auto run =
-      RunList("[Hardware]\r\nDev0=" + longest + "\r\nDev1=" + longer +
-              "\r\n[RemoveINF]\r\nDev0=0\r\nDev1=0\r\n");
-
-  EXPECT_EQ(run.output,
-            "Found! [" + longest + "]\n" + "Found! [" + cut + "]\n");
-  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(Run(kKestrum, {"F", "list.ini"}),
+            Ends(Found(longest) + Found(cut), 0));
   EXPECT_FALSE(DeviceExists(longest_device));
   EXPECT_TRUE(DeviceExists(longer_device));
   EXPECT_FALSE(DeviceExists(cut_device));
@@ -236,11 +204,9 @@ TEST_F(KestrumList, EntryOfTheLongestLengthTheListHolds) {
 TEST_F(KestrumList, KeyOnlyInRemoveInfListsTheDefaultText) {
   const std::string odd = CreateDevice({"NO FOUND!!!"});
   const std::string other = CreateDevice({"ROOT\\KESTRUM_NOT_LISTED"});
+  WriteList(RemovalList({{"Dev3", std::nullopt, 0}}));
 
-  const auto run = RunList("[Hardware]\r\n[RemoveINF]\r\nDev3=0\r\n");
-
-  EXPECT_EQ(run.output, "Found! [NO FOUND!!!]\n");
-  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(Run(kKestrum, {"F", "list.ini"}), Ends(Found("NO FOUND!!!"), 0));
   EXPECT_FALSE(DeviceExists(odd));
   EXPECT_TRUE(DeviceExists(other));
 }
@@ -253,41 +219,36 @@ TEST_F(KestrumList, JoinedPathAtTheBounds) {
   const struct {
     std::size_t length;
     std::string output;
+    int status;
   } cases[] = {
-      {262, "Path is too long."},
-      {261, kListUnreadable},
-      {260, kListUnreadable},
-      {259, "Found! [ROOT\\KESTRUM_EDGE]\n"},
+      {262, messages::kKestrumPathTooLong, 1},
+      {261, kKestrumListUnreadable, 1},
+      {260, kKestrumListUnreadable, 1},
+      {259, Found("ROOT\\KESTRUM_EDGE"), 0},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.length);
-    const std::string name(c.length - folder.size(), 'l');
+  for (const auto& [length, output, status] : cases) {
+    SCOPED_TRACE(length);
+    const std::string name(length - folder.size(), 'l');
     // Only the list that can be read is written: whether a longer one is
     // there makes no difference.
-    if (c.length == 259) {
+    if (status == 0) {
       harness::WriteFile(work_dir() / name,
-                         "[Hardware]\r\nDev0=ROOT\\KESTRUM_EDGE\r\n"
-                         "[RemoveINF]\r\nDev0=0\r\n");
+                         RemovalList({{"Dev0", "ROOT\\KESTRUM_EDGE", 0}}));
     }
-    const auto run = RunKestrum({"F", name});
-    EXPECT_EQ(run.output, c.output);
-    EXPECT_EQ(run.status, c.length == 259 ? 0 : 1);
-    EXPECT_EQ(DeviceExists(device), c.length != 259);
+    EXPECT_EQ(Run(kKestrum, {"F", name}), Ends(output, status));
+    EXPECT_EQ(DeviceExists(device), status != 0);
   }
-  EXPECT_EQ(RunKestrum({"F", std::string(300, 'l')}).output,
-            "Path is too long.");
+  EXPECT_EQ(Run(kKestrum, {"F", std::string(300, 'l')}).output,
+            messages::kKestrumPathTooLong);
 }
 
 // As every file call does, the INI service drops the dots and spaces that
 // end the name.
 TEST_F(KestrumList, NameEndingInADotReadsTheNameWithout) {
   const std::string device = CreateDevice({"ROOT\\KESTRUM_DOT"});
-  harness::WriteFile(work_dir() / "list.ini",
-                     "[Hardware]\r\nDev0=ROOT\\KESTRUM_DOT\r\n"
-                     "[RemoveINF]\r\nDev0=0\r\n");
-  const auto run = RunKestrum({"F", "list.ini."});
-  EXPECT_EQ(run.output, "Found! [ROOT\\KESTRUM_DOT]\n");
-  EXPECT_EQ(run.status, 0);
+  WriteList(RemovalList({{"Dev0", "ROOT\\KESTRUM_DOT", 0}}));
+  EXPECT_EQ(Run(kKestrum, {"F", "list.ini."}),
+            Ends(Found("ROOT\\KESTRUM_DOT"), 0));
   EXPECT_FALSE(DeviceExists(device));
 }
 

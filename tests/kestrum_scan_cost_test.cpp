@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "support/devices.h"
 #include "support/door.h"
+#include "support/machine.h"
 
 namespace {
 
@@ -41,9 +41,9 @@ class KestrumScanCost : public DoorTest {
       ++cost.devices;
       if (!device.hardware_ids.empty()) ++cost.devices_with_ids;
     }
-    const harness::TracedRun traced = RunKestrumThroughDoor({"N", kAbsentId});
-    EXPECT_EQ(traced.run.status, 0);
-    EXPECT_EQ(traced.run.output, "");
+    const harness::TracedRun traced =
+        RunThroughDoor(kKestrum, {"N", kAbsentId});
+    EXPECT_EQ(traced, harness::Ends("", 0));
     ExpectNothingLeaked(traced);
 
     int alive = 0;

@@ -2,6 +2,7 @@
 // cmd.exe in the sample folder of the release's layout (the tools one folder
 // up), against the real service.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <filesystem>
 #include <fstream>
@@ -9,27 +10,22 @@
 #include <string>
 #include <vector>
 
-// clang-format off
-#include <windows.h>
-#include <setupapi.h>
-// clang-format on
-#include "support/devices.h"
 #include "support/fixture.h"
+#include "support/machine.h"
+#include "support/messages.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using harness::CreateDevice;
 using harness::DeviceExists;
+using harness::Ends;
+using messages::Found;
 
 // The sample's devices, as removal.ini lists them, and one it does not list.
 constexpr char kWidget[] = "ROOT\\DEMO_WIDGET";
 constexpr char kGadget[] = "ROOT\\DEMO_GADGET";
 constexpr char kUnlisted[] = "ROOT\\DEMO_UNLISTED";
-
-// The folder of a driver found by the compatible-driver search, as Wine
-// spells C:\windows\inf.
-constexpr char kListedInfDir[] = "C:/windows/inf\\";
 
 std::string ReadFile(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
@@ -44,18 +40,6 @@ std::string TextMode(const std::string& text) {
     written += c;
   }
   return written;
-}
-
-// The system's text for an error code, line end included, as Kestrum's
-// failure report prints it.
-std::string SystemText(DWORD code) {
-  char* text = nullptr;
-  FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM,
-                 nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-                 reinterpret_cast<LPSTR>(&text), 0, nullptr);
-  const std::string result = text != nullptr ? text : "";
-  LocalFree(text);
-  return result;
 }
 
 // cmd.exe of this Windows.
@@ -86,14 +70,16 @@ class Recipes : public ToolTest {
   harness::ToolRun RunRecipe(const std::string& recipe,
                              const char* file = __builtin_FILE(),
                              int line = __builtin_LINE()) {
-    return Run(CommandInterpreter(), {"/c", recipe}, {sample_dir(), {}}, file,
-               line);
+    harness::RunOptions options;
+    options.cwd = sample_dir();
+    return harness::RunTool(CommandInterpreter(), {"/c", recipe}, options, file,
+                            line);
   }
 
   // The files of C:\windows\inf that hold the sample INF's bytes.
   std::vector<fs::path> PreInstalledWidgetInfs() const {
     std::vector<fs::path> copies;
-    for (const auto& entry : fs::directory_iterator(InfDir())) {
+    for (const auto& entry : fs::directory_iterator(harness::InfFolder())) {
       if (entry.is_regular_file() && ReadFile(entry.path()) == widget_inf_) {
         copies.push_back(entry.path());
       }
@@ -115,10 +101,7 @@ constexpr char kUninstalled[] =
 TEST_F(Recipes, InstallPreInstallsTheSampleInf) {
   ASSERT_TRUE(PreInstalledWidgetInfs().empty());
 
-  const auto run = RunRecipe("install.bat");
-
-  EXPECT_EQ(run.output, kInstalled);
-  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(RunRecipe("install.bat"), Ends(kInstalled, 0));
   const auto copies = PreInstalledWidgetInfs();
   ASSERT_EQ(copies.size(), 1u);
   EXPECT_TRUE(fs::exists(fs::path(copies[0]).replace_extension(".pnf")));
@@ -128,12 +111,11 @@ TEST_F(Recipes, InstallPreInstallsTheSampleInf) {
 TEST_F(Recipes, InstallWithoutTheInfFailsOnTollaversMinusOne) {
   fs::remove(sample_dir() / "widget.inf");
 
-  const auto run = RunRecipe("install.bat");
-
-  EXPECT_EQ(run.output,
-            "Error opening search handle!!!\n"
-            "install.bat: FAILED: tollaver widget.inf ended with status -1.\n");
-  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(RunRecipe("install.bat"),
+            Ends(std::string(messages::kTollaverNoFile) +
+                     "install.bat: FAILED: tollaver widget.inf ended with "
+                     "status -1.\n",
+                 1));
   EXPECT_TRUE(PreInstalledWidgetInfs().empty());
 }
 
@@ -147,19 +129,13 @@ TEST_F(Recipes, UninstallRemovesTheListedDevicesAndLogsKestrumsLines) {
   const auto copies = PreInstalledWidgetInfs();
   ASSERT_EQ(copies.size(), 1u);
 
-  const auto run = RunRecipe("uninstall.bat");
-
-  EXPECT_EQ(run.output, kUninstalled);
-  EXPECT_EQ(run.status, 0);
-  const std::string listed = kListedInfDir + copies[0].stem().string();
-  EXPECT_EQ(UninstallLog(), TextMode("Found! [ROOT\\DEMO_WIDGET]\n"
-                                     "Deleted INF file: " +
-                                     listed +
-                                     ".inf\n"
-                                     "Deleted PNF file: " +
-                                     listed +
-                                     ".pnf\n"
-                                     "Found! [ROOT\\DEMO_GADGET]\n"));
+  EXPECT_EQ(RunRecipe("uninstall.bat"), Ends(kUninstalled, 0));
+  const std::string listed =
+      harness::InfFolderAsTheServiceSpellsIt() + copies[0].stem().string();
+  EXPECT_EQ(UninstallLog(),
+            TextMode(Found(kWidget) +
+                     messages::Deleted(listed + ".inf", listed + ".pnf") +
+                     Found(kGadget)));
   EXPECT_FALSE(DeviceExists(widget));
   EXPECT_FALSE(DeviceExists(gadget));
   EXPECT_TRUE(DeviceExists(unlisted));
@@ -172,16 +148,11 @@ TEST_F(Recipes, UninstallReportThatLeavesKestrumAtZeroIsNoFailure) {
   const std::string widget = CreateDevice({kWidget});
   const std::string gadget = CreateDevice({kGadget});
 
-  const auto run = RunRecipe("uninstall.bat");
-
-  EXPECT_EQ(run.output, kUninstalled);
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(UninstallLog(),
-            TextMode("Found! [ROOT\\DEMO_WIDGET]\n"
-                     "FAIL TO REMOVE SPECIFIED INF & PNF files! FAILURE: " +
-                     SystemText(ERROR_NO_MORE_ITEMS) +
-                     "\n"
-                     "Found! [ROOT\\DEMO_GADGET]\n"));
+  EXPECT_EQ(RunRecipe("uninstall.bat"), Ends(kUninstalled, 0));
+  EXPECT_EQ(UninstallLog(), TextMode(Found(kWidget) +
+                                     messages::Failure(messages::kDriverFiles,
+                                                       ERROR_NO_MORE_ITEMS) +
+                                     Found(kGadget)));
   EXPECT_FALSE(DeviceExists(widget));
   EXPECT_FALSE(DeviceExists(gadget));
 }
@@ -190,13 +161,11 @@ TEST_F(Recipes, UninstallWithoutTheListFails) {
   const std::string widget = CreateDevice({kWidget});
   fs::remove(sample_dir() / "removal.ini");
 
-  const auto run = RunRecipe("uninstall.bat");
-
   EXPECT_EQ(
-      run.output,
-      "uninstall.bat: FAILED: Kestrum ended with 1; see uninstall.log.\n");
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(UninstallLog(), "Fail to retrive key values from INI file.");
+      RunRecipe("uninstall.bat"),
+      Ends("uninstall.bat: FAILED: Kestrum ended with 1; see uninstall.log.\n",
+           1));
+  EXPECT_EQ(UninstallLog(), messages::kKestrumListUnreadable);
   EXPECT_TRUE(DeviceExists(widget));
 }
 
@@ -211,15 +180,13 @@ TEST_F(Recipes, EachFindsItsToolBesideItOrFailsWithoutOne) {
   for (const auto& r : recipes) {
     SCOPED_TRACE(r.recipe);
     fs::rename(package_dir() / r.tool, sample_dir() / r.tool);
-    const auto beside = RunRecipe(r.recipe);
-    EXPECT_EQ(beside.output, r.succeeded);
-    EXPECT_EQ(beside.status, 0);
+    EXPECT_EQ(RunRecipe(r.recipe), Ends(r.succeeded, 0));
 
     fs::remove(sample_dir() / r.tool);
-    const auto without = RunRecipe(r.recipe);
-    EXPECT_EQ(without.output, std::string(r.recipe) + ": FAILED: " + r.tool +
-                                  " is neither one folder up nor here.\n");
-    EXPECT_EQ(without.status, 1);
+    EXPECT_EQ(RunRecipe(r.recipe),
+              Ends(std::string(r.recipe) + ": FAILED: " + r.tool +
+                       " is neither one folder up nor here.\n",
+                   1));
   }
 }
 

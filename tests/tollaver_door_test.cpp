@@ -3,31 +3,26 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
+#include <string>
 
+// clang-format off
+#include <windows.h>
+#include <setupapi.h>
+// clang-format on
 #include "support/door.h"
 #include "support/driver_inf.h"
+#include "support/messages.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using harness::Ends;
 
-constexpr char kTooLong[] = "Pathname is too long!!!\n";
-
-class TollaverDoor : public DoorTest {
- protected:
-  harness::TracedRun RunTollaverThroughDoor(
-      const std::vector<std::string>& args,
-      const std::vector<harness::Fault>& faults = {},
-      const harness::RunOptions& extra = {}) {
-    return RunThroughDoor(harness::TollaverDoorPath(), args, faults, extra);
-  }
-};
+using TollaverDoor = DoorTest;
 
 TEST_F(TollaverDoor, MissingFileNeverReachesTheService) {
-  const auto traced = RunTollaverThroughDoor({"absent.inf"});
-  EXPECT_EQ(traced.run.output, "Error opening search handle!!!\n");
-  EXPECT_EQ(traced.run.status, -1);
+  const auto traced = RunThroughDoor(kTollaver, {"absent.inf"});
+  EXPECT_EQ(traced, Ends(messages::kTollaverNoFile, -1));
   EXPECT_TRUE(traced.Calls("SetupCopyOEMInfA").empty());
   ExpectNothingLeaked(traced);
 }
@@ -35,18 +30,15 @@ TEST_F(TollaverDoor, MissingFileNeverReachesTheService) {
 TEST_F(TollaverDoor, ServiceGetsTheJoinedPathAsTyped) {
   harness::WriteFile(work_dir() / "pre.inf", harness::DriverInf({"ROOT\\PRE"}));
   for (const char* typed : {"pre.inf", "p*.inf"}) {
-    const auto traced = RunTollaverThroughDoor({typed});
+    const auto traced = RunThroughDoor(kTollaver, {typed});
     const auto copies = traced.Calls("SetupCopyOEMInfA");
     ASSERT_EQ(copies.size(), 1u);
-    const std::map<std::string, std::string> expected = {
-        {"source", harness::WindowsPath(work_dir()) + "\\" + typed},
-        {"media_location", "(null)"},
-        {"media_type", std::to_string(SPOST_PATH)},
-        {"copy_style", "0"},
-        {"size", "256"}};
-    for (const auto& [key, value] : expected) {
-      EXPECT_EQ(copies[0].Arg(key), value) << key;
-    }
+    ExpectArgs(copies[0],
+               {{"source", harness::WindowsPath(work_dir()) + "\\" + typed},
+                {"media_location", "(null)"},
+                {"media_type", std::to_string(SPOST_PATH)},
+                {"copy_style", "0"},
+                {"size", "256"}});
     const auto directory = traced.Calls("GetCurrentDirectoryA");
     ASSERT_EQ(directory.size(), 1u);
     EXPECT_EQ(directory[0].Arg("size"), std::to_string(MAX_PATH));
@@ -61,26 +53,21 @@ TEST_F(TollaverDoor, FailuresEndWithTheirLine) {
   harness::WriteFile(work_dir() / "ok.inf", harness::DriverInf({"ROOT\\OK"}));
   const struct {
     harness::Fault fault;
-    std::string output;
-    int status;
+    harness::Outcome outcome;
   } cases[] = {
       {{"SetupCopyOEMInfA", 1, ERROR_ACCESS_DENIED},
-       "Failure in SetupCopyOEMInf function!!!\n",
-       -1},
+       {messages::kTollaverRefused, -1}},
       {{"FindFirstFileA", 1, ERROR_ACCESS_DENIED},
-       "Error opening search handle!!!\n",
-       -1},
+       {messages::kTollaverNoFile, -1}},
       {{"GetCurrentDirectoryA", 1, ERROR_ACCESS_DENIED},
-       "Failure getting pathname!!!\n",
-       -1},
-      {{"GetCurrentDirectoryA", 1, "long"}, kTooLong, -1},
-      {{"FindClose", 1, ERROR_GEN_FAILURE}, "", 0},
+       {messages::kTollaverNoPathname, -1}},
+      {{"GetCurrentDirectoryA", 1, "long"}, {messages::kTollaverTooLong, -1}},
+      {{"FindClose", 1, ERROR_GEN_FAILURE}, {"", 0}},
   };
-  for (const auto& [fault, output, status] : cases) {
+  for (const auto& [fault, outcome] : cases) {
     SCOPED_TRACE(fault.operation + "=" + fault.value);
-    const auto traced = RunTollaverThroughDoor({"ok.inf"}, {fault});
-    EXPECT_EQ(traced.run.output, output);
-    EXPECT_EQ(traced.run.status, status);
+    const auto traced = RunThroughDoor(kTollaver, {"ok.inf"}, {fault});
+    EXPECT_EQ(traced, outcome);
     ExpectNothingLeaked(traced);
   }
 }
@@ -97,15 +84,12 @@ TEST_F(TollaverDoor, DeepCurrentDirectoryLeavesNoRoomForTheName) {
   harness::RunOptions in_deep;
   in_deep.cwd = deep;
 
-  auto traced = RunTollaverThroughDoor({"long_name.inf"}, {}, in_deep);
-  EXPECT_EQ(traced.run.output, kTooLong);
-  EXPECT_EQ(traced.run.status, -1);
+  auto traced = RunThroughDoor(kTollaver, {"long_name.inf"}, {}, in_deep);
+  EXPECT_EQ(traced, Ends(messages::kTollaverTooLong, -1));
   EXPECT_TRUE(traced.Calls("FindFirstFileA").empty());
 
   // A short name still fits.
-  traced = RunTollaverThroughDoor({"a.inf"}, {}, in_deep);
-  EXPECT_EQ(traced.run.output, "");
-  EXPECT_EQ(traced.run.status, 0);
+  EXPECT_EQ(RunThroughDoor(kTollaver, {"a.inf"}, {}, in_deep), Ends("", 0));
 }
 
 }  // namespace

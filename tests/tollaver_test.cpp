@@ -1,61 +1,54 @@
 // Tollaver: pre-installing one INF file of the current directory, against the
 // real service.
 #include <gtest/gtest.h>
+#include <windows.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
+#include <utility>
+#include <vector>
 
-// clang-format off
-#include <windows.h>
-#include <setupapi.h>
-// clang-format on
-#include "support/devices.h"
 #include "support/driver_inf.h"
 #include "support/fixture.h"
+#include "support/machine.h"
+#include "support/messages.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr char kIllegal[] = "Illeagal parameter!!!\n";
-constexpr char kNoFile[] = "Error opening search handle!!!\n";
-constexpr char kRefused[] = "Failure in SetupCopyOEMInf function!!!\n";
-constexpr char kTooLong[] = "Pathname is too long!!!\n";
+using harness::Ends;
+using messages::kTollaverIllegal;
+using messages::kTollaverNoFile;
+using messages::kTollaverRefused;
+using messages::kTollaverTooLong;
 
 std::string ReadFile(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-class Tollaver : public ToolTest {
- protected:
-  // The files of C:\windows\inf holding exactly these bytes.
-  std::vector<fs::path> CopiesOf(const std::string& bytes) const {
-    std::vector<fs::path> copies;
-    for (const auto& entry : fs::directory_iterator(InfDir())) {
-      if (entry.is_regular_file() && ReadFile(entry.path()) == bytes) {
-        copies.push_back(entry.path());
-      }
+// The files of the INF folder holding exactly these bytes.
+std::vector<fs::path> CopiesOf(const std::string& bytes) {
+  std::vector<fs::path> copies;
+  for (const auto& entry : fs::directory_iterator(harness::InfFolder())) {
+    if (entry.is_regular_file() && ReadFile(entry.path()) == bytes) {
+      copies.push_back(entry.path());
     }
-    return copies;
   }
-};
+  return copies;
+}
+
+using Tollaver = ToolTest;
 
 TEST_F(Tollaver, WrongArgumentCountIsIllegal) {
-  for (const auto& args :
-       std::vector<std::vector<std::string>>{{}, {"a.inf", "b.inf"}}) {
-    const auto run = RunTollaver(args);
-    EXPECT_EQ(run.output, kIllegal);
-    EXPECT_EQ(run.status, -1);
-  }
+  EXPECT_EQ(Run(kTollaver, {}), Ends(kTollaverIllegal, -1));
+  EXPECT_EQ(Run(kTollaver, {"a.inf", "b.inf"}), Ends(kTollaverIllegal, -1));
 }
 
 TEST_F(Tollaver, MissingFileIsReportedBeforeTheService) {
-  const auto run = RunTollaver({"absent.inf"});
-  EXPECT_EQ(run.output, kNoFile);
-  EXPECT_EQ(run.status, -1);
+  EXPECT_EQ(Run(kTollaver, {"absent.inf"}), Ends(kTollaverNoFile, -1));
 }
 
 TEST_F(Tollaver, ValidInfIsPreInstalledSilently) {
@@ -63,41 +56,33 @@ TEST_F(Tollaver, ValidInfIsPreInstalledSilently) {
   harness::WriteFile(work_dir() / "tollaver.inf", inf);
   ASSERT_TRUE(CopiesOf(inf).empty());
 
-  const auto run = RunTollaver({"tollaver.inf"});
-
-  EXPECT_EQ(run.output, "");
-  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(Run(kTollaver, {"tollaver.inf"}), Ends("", 0));
   const auto copies = CopiesOf(inf);
   ASSERT_EQ(copies.size(), 1u);
   EXPECT_TRUE(fs::exists(fs::path(copies[0]).replace_extension(".pnf")));
   EXPECT_TRUE(fs::exists(work_dir() / "tollaver.inf"));
 
   // The same file again reuses the copy.
-  EXPECT_EQ(RunTollaver({"tollaver.inf"}).status, 0);
+  EXPECT_EQ(Run(kTollaver, {"tollaver.inf"}).status, 0);
   EXPECT_EQ(CopiesOf(inf).size(), 1u);
 }
 
 TEST_F(Tollaver, PreInstalledInfServesAsCompatibleDriver) {
   const std::string inf = harness::DriverInf({"ROOT\\TOLLAVER_SERVED"});
   harness::WriteFile(work_dir() / "served.inf", inf);
-  ASSERT_EQ(RunTollaver({"served.inf"}).status, 0);
+  ASSERT_EQ(Run(kTollaver, {"served.inf"}).status, 0);
   const auto copies = CopiesOf(inf);
   ASSERT_EQ(copies.size(), 1u);
+  const harness::Driver copy = {
+      copies[0].filename().string(),
+      fs::path(copies[0]).replace_extension(".pnf").filename().string()};
   const std::string device = harness::CreateDevice({"ROOT\\TOLLAVER_SERVED"});
 
-  const auto run = RunKestrum({"Y", "ROOT\\TOLLAVER_SERVED"});
-
-  const std::string copy = copies[0].filename().string();
-  const std::string stem = copies[0].stem().string();
-  EXPECT_EQ(run.output,
-            "Found! [ROOT\\TOLLAVER_SERVED]\n"
-            "Deleted INF file: C:/windows/inf\\" +
-                copy +
-                "\n"
-                "Deleted PNF file: C:/windows/inf\\" +
-                stem + ".pnf\n");
-  EXPECT_EQ(run.status, 0);
-  EXPECT_FALSE(fs::exists(copies[0]));
+  EXPECT_EQ(
+      Run(kKestrum, {"Y", "ROOT\\TOLLAVER_SERVED"}),
+      Ends(messages::Found("ROOT\\TOLLAVER_SERVED") + messages::Deleted(copy),
+           0));
+  EXPECT_TRUE(copy.Gone());
   EXPECT_FALSE(harness::DeviceExists(device));
 }
 
@@ -109,9 +94,8 @@ TEST_F(Tollaver, InfTheServiceRefusesIsReported) {
   };
   for (const auto& [what, text] : refused) {
     harness::WriteFile(work_dir() / "refused.inf", text);
-    const auto run = RunTollaver({"refused.inf"});
-    EXPECT_EQ(run.output, kRefused) << what;
-    EXPECT_EQ(run.status, -1) << what;
+    EXPECT_EQ(Run(kTollaver, {"refused.inf"}), Ends(kTollaverRefused, -1))
+        << what;
   }
 }
 
@@ -120,11 +104,9 @@ TEST_F(Tollaver, WildcardsPassTheFileTestButNotTheService) {
   harness::WriteFile(work_dir() / "wild.inf",
                      harness::DriverInf({"ROOT\\TOLLAVER_WILD"}));
   for (const char* pattern : {"*.inf", "wil?.inf"}) {
-    const auto run = RunTollaver({pattern});
-    EXPECT_EQ(run.output, kRefused) << pattern;
-    EXPECT_EQ(run.status, -1) << pattern;
+    EXPECT_EQ(Run(kTollaver, {pattern}), Ends(kTollaverRefused, -1)) << pattern;
   }
-  EXPECT_EQ(RunTollaver({"*.none"}).output, kNoFile);
+  EXPECT_EQ(Run(kTollaver, {"*.none"}).output, kTollaverNoFile);
 }
 
 // The joined path must fit 260 characters with its NUL.
@@ -136,14 +118,12 @@ TEST_F(Tollaver, JoinedPathAtTheBounds) {
     const std::string name(length - folder.size(), 't');
     const bool fits = length < MAX_PATH;
     if (fits) harness::WriteFile(work_dir() / name, inf);
-    const auto run = RunTollaver({name});
-    EXPECT_EQ(run.output, fits ? "" : kTooLong);
-    EXPECT_EQ(run.status, fits ? 0 : -1);
+    EXPECT_EQ(Run(kTollaver, {name}),
+              fits ? Ends("", 0) : Ends(kTollaverTooLong, -1));
     EXPECT_EQ(CopiesOf(inf).size(), fits ? 1u : 0u);
   }
-  const auto run = RunTollaver({std::string(300, 't') + ".inf"});
-  EXPECT_EQ(run.output, kTooLong);
-  EXPECT_EQ(run.status, -1);
+  EXPECT_EQ(Run(kTollaver, {std::string(300, 't') + ".inf"}),
+            Ends(kTollaverTooLong, -1));
 }
 
 // Windows drops the dots and spaces that end a name, for the file test and
@@ -151,9 +131,7 @@ TEST_F(Tollaver, JoinedPathAtTheBounds) {
 TEST_F(Tollaver, NameEndingInASpaceIsTheNameWithout) {
   const std::string inf = harness::DriverInf({"ROOT\\TOLLAVER_SPACE"});
   harness::WriteFile(work_dir() / "good.inf", inf);
-  const auto run = RunTollaver({"good.inf "});
-  EXPECT_EQ(run.output, "");
-  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(Run(kTollaver, {"good.inf "}), Ends("", 0));
   EXPECT_EQ(CopiesOf(inf).size(), 1u);
 }
 

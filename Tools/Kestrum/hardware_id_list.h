@@ -1,6 +1,6 @@
 // Walking a device's hardware-ID list: NUL-ended strings ended by an empty
 // string, in a buffer whose size the service gave. Calls no operating-system
-// function, so that the host can test and fuzz it natively.
+// function, so that it builds natively on the host too.
 #ifndef TOOLS_KESTRUM_HARDWARE_ID_LIST_H_
 #define TOOLS_KESTRUM_HARDWARE_ID_LIST_H_
 

@@ -1,5 +1,5 @@
 // The precompiled (PNF) file beside a driver's INF file. Calls no
-// operating-system function, so that the host can test and fuzz it natively.
+// operating-system function, so that it builds natively on the host too.
 #ifndef TOOLS_KESTRUM_PNF_PATH_H_
 #define TOOLS_KESTRUM_PNF_PATH_H_
 

@@ -1,5 +1,5 @@
 // Joining a directory and a file name into a fixed-size path buffer. Calls no
-// operating-system function, so that the host can test and fuzz it natively.
+// operating-system function, so that it builds natively on the host too.
 #ifndef TOOLS_COMMON_PATH_JOIN_H_
 #define TOOLS_COMMON_PATH_JOIN_H_
 

@@ -1,7 +1,6 @@
-// The one door through which the tools reach the operating system: the
-// Windows headers, and in a test build of a tool (TOOLS_DOOR) the test-only
-// door that every operation then passes through. The record sizes below are
-// what the device-installation service checks.
+// What the tools call of the operating system: the Windows headers and the C
+// library. The record sizes below are what the device-installation service
+// checks.
 #ifndef TOOLS_PLATFORM_PLATFORM_H_
 #define TOOLS_PLATFORM_PLATFORM_H_
 
@@ -14,12 +13,8 @@
 #include <stdlib.h>
 #include <string.h>
 
-#ifdef TOOLS_DOOR
-#include "faults/door.h"
-#endif
-
-// The shipped executables are 32-bit; the 64-bit test build has the 64-bit
-// sizes, which the service checks just the same.
+// The shipped executables are 32-bit; the 64-bit build has the 64-bit sizes,
+// which the service checks just the same.
 #if !defined(_WIN64)
 static_assert(sizeof(SP_DEVINFO_DATA) == 28, "32-bit SP_DEVINFO_DATA");
 static_assert(sizeof(SP_DEVINSTALL_PARAMS_A) == 296,

@@ -1,17 +1,15 @@
 #include "support/devices.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <memory>
 #include <optional>
+#include <utility>
 
 // clang-format off
 #include <windows.h>
 #include <setupapi.h>
 // clang-format on
 
-namespace harness {
+namespace devices {
 namespace {
 
 /// MAX_DEVICE_ID_LEN and its NUL; mingw-w64 declares the constant only in
@@ -51,23 +49,18 @@ DeviceSet AllDevices() {
   return OwnSet(SetupDiGetClassDevsA(nullptr, nullptr, 0, DIGCF_ALLCLASSES));
 }
 
-/// The instance ID of a device in `set`; a failed call fails the test.
-std::string InstanceId(HDEVINFO set, SP_DEVINFO_DATA* device) {
-  char id[kInstanceIdSize] = {};
-  if (!SetupDiGetDeviceInstanceIdA(set, device, id, sizeof id, nullptr)) {
-    ADD_FAILURE() << "SetupDiGetDeviceInstanceIdA: " << GetLastError();
-  }
-  return id;
+/// Why the Windows call `call` just failed.
+Error Failed(const std::string& call) {
+  return call + ": error " + std::to_string(GetLastError());
 }
 
-/// Fills `device` with the record of `instance_id` in `set`.
-bool FindDevice(HDEVINFO set, const std::string& instance_id,
-                SP_DEVINFO_DATA* device) {
-  *device = NewDeviceData();
-  for (DWORD i = 0; SetupDiEnumDeviceInfo(set, i, device); ++i) {
-    if (InstanceId(set, device) == instance_id) return true;
+/// The instance ID of a device in `set`.
+Result<std::string> InstanceId(HDEVINFO set, SP_DEVINFO_DATA* device) {
+  char id[kInstanceIdSize] = {};
+  if (!SetupDiGetDeviceInstanceIdA(set, device, id, sizeof id, nullptr)) {
+    return {{}, Failed("SetupDiGetDeviceInstanceIdA")};
   }
-  return false;
+  return {id, {}};
 }
 
 // The REG_MULTI_SZ form of a list of strings.
@@ -95,7 +88,8 @@ std::vector<std::string> SplitMultiString(const std::string& bytes) {
   return strings;
 }
 
-std::vector<std::string> HardwareIds(HDEVINFO set, SP_DEVINFO_DATA* device) {
+Result<std::vector<std::string>> HardwareIds(HDEVINFO set,
+                                             SP_DEVINFO_DATA* device) {
   DWORD required = 0;
   if (SetupDiGetDeviceRegistryPropertyA(set, device, SPDRP_HARDWAREID, nullptr,
                                         nullptr, 0, &required) ||
@@ -107,155 +101,183 @@ std::vector<std::string> HardwareIds(HDEVINFO set, SP_DEVINFO_DATA* device) {
   if (!SetupDiGetDeviceRegistryPropertyA(set, device, SPDRP_HARDWAREID, nullptr,
                                          reinterpret_cast<BYTE*>(bytes.data()),
                                          required, nullptr)) {
-    ADD_FAILURE() << "SetupDiGetDeviceRegistryPropertyA: " << GetLastError();
-    return {};
+    return {{}, Failed("SetupDiGetDeviceRegistryPropertyA")};
   }
-  return SplitMultiString(bytes);
+  return {SplitMultiString(bytes), {}};
 }
 
 // Writes a value of a registered device's Enum key; the key must exist.
-void SetEnumValue(const std::string& instance_id, const char* name, DWORD type,
-                  const void* bytes, DWORD size) {
+Error SetEnumValue(const std::string& instance_id, const char* name, DWORD type,
+                   const void* bytes, DWORD size) {
   const std::string key_name =
       "System\\CurrentControlSet\\Enum\\" + instance_id;
   HKEY key = nullptr;
   LONG error = RegOpenKeyExA(HKEY_LOCAL_MACHINE, key_name.c_str(), 0,
                              KEY_SET_VALUE, &key);
   if (error != ERROR_SUCCESS) {
-    ADD_FAILURE() << "no device " << instance_id << ": error " << error;
-    return;
+    return "no device " + instance_id + ": error " + std::to_string(error);
   }
   error =
       RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(bytes), size);
   RegCloseKey(key);
   if (error != ERROR_SUCCESS) {
-    ADD_FAILURE() << "cannot set " << name << " of " << instance_id
-                  << ": error " << error;
+    return std::string("cannot set ") + name + " of " + instance_id +
+           ": error " + std::to_string(error);
   }
+  return {};
 }
 
-/// A System-class device information set; a failed call fails the test.
-DeviceSet NewSystemSet() {
+/// A System-class device information set.
+Result<DeviceSet> NewSystemSet() {
   DeviceSet set = OwnSet(SetupDiCreateDeviceInfoList(&kSystemClass, 0));
-  if (!set) ADD_FAILURE() << "SetupDiCreateDeviceInfoList: " << GetLastError();
-  return set;
+  if (!set) return {{}, Failed("SetupDiCreateDeviceInfoList")};
+  return {std::move(set), {}};
 }
 
 // Creates and registers a System device in `set`, named `name` as the flags
-// say, with a hardware-ID value of these bytes when there is one. Returns its
-// instance ID, or "" when it could not be made.
-std::string RegisterDeviceIn(HDEVINFO set, const char* name, DWORD flags,
-                             const std::optional<std::string>& id_bytes) {
+// say, with a hardware-ID value of these bytes when there is one. Gives its
+// instance ID.
+Result<std::string> RegisterDeviceIn(
+    HDEVINFO set, const std::string& name, DWORD flags,
+    const std::optional<std::string>& id_bytes) {
   SP_DEVINFO_DATA device = NewDeviceData();
-  if (!SetupDiCreateDeviceInfoA(set, name, &kSystemClass, nullptr, 0, flags,
-                                &device)) {
-    ADD_FAILURE() << "SetupDiCreateDeviceInfoA(" << name
-                  << "): " << GetLastError();
-    return {};
+  if (!SetupDiCreateDeviceInfoA(set, name.c_str(), &kSystemClass, nullptr, 0,
+                                flags, &device)) {
+    return {{}, Failed("SetupDiCreateDeviceInfoA(" + name + ")")};
   }
-  if (id_bytes) {
-    if (!SetupDiSetDeviceRegistryPropertyA(
-            set, &device, SPDRP_HARDWAREID,
-            reinterpret_cast<const BYTE*>(id_bytes->data()),
-            static_cast<DWORD>(id_bytes->size()))) {
-      ADD_FAILURE() << "SetupDiSetDeviceRegistryPropertyA: " << GetLastError();
-    }
+  if (id_bytes && !SetupDiSetDeviceRegistryPropertyA(
+                      set, &device, SPDRP_HARDWAREID,
+                      reinterpret_cast<const BYTE*>(id_bytes->data()),
+                      static_cast<DWORD>(id_bytes->size()))) {
+    return {{}, Failed("SetupDiSetDeviceRegistryPropertyA")};
   }
   if (!SetupDiRegisterDeviceInfo(set, &device, 0, nullptr, nullptr, nullptr)) {
-    ADD_FAILURE() << "SetupDiRegisterDeviceInfo: " << GetLastError();
-    return {};
+    return {{}, Failed("SetupDiRegisterDeviceInfo")};
   }
   return InstanceId(set, &device);
 }
 
 // Creates and registers a System device (ROOT\SYSTEM\000N), with a
 // hardware-ID value of these bytes when there is one.
-std::string RegisterDevice(const std::optional<std::string>& id_bytes) {
-  DeviceSet set = NewSystemSet();
-  if (!set) return {};
-  return RegisterDeviceIn(set.get(), "SYSTEM", DICD_GENERATE_ID, id_bytes);
+Result<std::string> RegisterDevice(const std::optional<std::string>& id_bytes) {
+  Result<DeviceSet> set = NewSystemSet();
+  if (!set.error.empty()) return {{}, set.error};
+  return RegisterDeviceIn(set.value.get(), "SYSTEM", DICD_GENERATE_ID,
+                          id_bytes);
 }
 
 }  // namespace
 
-std::string CreateDevice(const std::vector<std::string>& hardware_ids) {
+Result<std::string> Create(const std::vector<std::string>& hardware_ids) {
   return RegisterDevice(hardware_ids.empty()
                             ? std::nullopt
                             : std::optional(MultiString(hardware_ids)));
 }
 
-long CreateNumberedDevices(
+Result<long> CreateNumbered(
     const std::string& prefix, long count,
     const std::function<std::vector<std::string>(long)>& ids) {
-  DeviceSet set = NewSystemSet();
-  if (!set) return 0;
-  long made = 0;
-  while (made < count &&
-         !RegisterDeviceIn(set.get(), (prefix + std::to_string(made)).c_str(),
-                           0, MultiString(ids(made)))
-              .empty()) {
-    ++made;
+  Result<DeviceSet> set = NewSystemSet();
+  if (!set.error.empty()) return {0, set.error};
+  for (long made = 0; made < count; ++made) {
+    const Result<std::string> device =
+        RegisterDeviceIn(set.value.get(), prefix + std::to_string(made), 0,
+                         MultiString(ids(made)));
+    if (!device.error.empty()) return {made, device.error};
   }
-  return made;
+  return {count, {}};
 }
 
-std::string CreateDeviceWithRawIds(const std::string& bytes) {
+Result<std::string> CreateWithRawIds(const std::string& bytes) {
   return RegisterDevice(bytes);
 }
 
-std::string CreateDeviceWithValue(unsigned long type,
-                                  const std::string& bytes) {
-  const std::string instance_id = RegisterDevice(std::nullopt);
-  SetHardwareIdValue(instance_id, type, bytes);
-  return instance_id;
+Result<std::string> CreateWithValue(unsigned long type,
+                                    const std::string& bytes) {
+  Result<std::string> device = RegisterDevice(std::nullopt);
+  if (device.error.empty()) {
+    device.error = SetEnumValue(device.value, "HardwareID", type, bytes.data(),
+                                static_cast<DWORD>(bytes.size()));
+  }
+  return device;
 }
 
-void SetHardwareIdValue(const std::string& instance_id, unsigned long type,
-                        const std::string& bytes) {
-  SetEnumValue(instance_id, "HardwareID", type, bytes.data(),
-               static_cast<DWORD>(bytes.size()));
-}
-
-void MakeNotPresent(const std::string& instance_id) {
+Error MakeNotPresent(const std::string& instance_id) {
   // Wine ignores DIGCF_PRESENT; its only not-present state is this value.
   const DWORD phantom = 1;
-  SetEnumValue(instance_id, "Phantom", REG_DWORD, &phantom, sizeof phantom);
+  return SetEnumValue(instance_id, "Phantom", REG_DWORD, &phantom,
+                      sizeof phantom);
 }
 
-void RemoveDevice(const std::string& instance_id) {
+Error Remove(const std::string& instance_id) {
   DeviceSet set = AllDevices();
-  SP_DEVINFO_DATA device;
-  if (!set || !FindDevice(set.get(), instance_id, &device)) {
-    ADD_FAILURE() << "no device " << instance_id;
-    return;
-  }
-  if (!SetupDiCallClassInstaller(DIF_REMOVE, set.get(), &device)) {
-    ADD_FAILURE() << "cannot remove " << instance_id << ": " << GetLastError();
-  }
-}
-
-std::vector<DeviceInfo> ListDevices() {
-  DeviceSet set = AllDevices();
-  if (!set) {
-    ADD_FAILURE() << "SetupDiGetClassDevsA: " << GetLastError();
+  if (!set) return Failed("SetupDiGetClassDevsA");
+  SP_DEVINFO_DATA device = NewDeviceData();
+  for (DWORD i = 0; SetupDiEnumDeviceInfo(set.get(), i, &device); ++i) {
+    if (InstanceId(set.get(), &device).value != instance_id) continue;
+    if (!SetupDiCallClassInstaller(DIF_REMOVE, set.get(), &device)) {
+      return Failed("cannot remove " + instance_id +
+                    ": SetupDiCallClassInstaller");
+    }
     return {};
   }
-  std::vector<DeviceInfo> devices;
+  return "no device " + instance_id;
+}
+
+Result<std::vector<DeviceInfo>> List() {
+  DeviceSet set = AllDevices();
+  if (!set) return {{}, Failed("SetupDiGetClassDevsA")};
+  Result<std::vector<DeviceInfo>> devices;
   SP_DEVINFO_DATA device = NewDeviceData();
   for (DWORD index = 0; SetupDiEnumDeviceInfo(set.get(), index, &device);
        ++index) {
-    devices.push_back(
-        {InstanceId(set.get(), &device), HardwareIds(set.get(), &device)});
+    Result<std::string> id = InstanceId(set.get(), &device);
+    Result<std::vector<std::string>> ids = HardwareIds(set.get(), &device);
+    if (devices.error.empty()) devices.error = id.error + ids.error;
+    devices.value.push_back({id.value, ids.value});
   }
   return devices;
 }
 
-bool DeviceExists(const std::string& instance_id) {
-  const std::vector<DeviceInfo> devices = ListDevices();
-  return std::any_of(devices.begin(), devices.end(),
-                     [&](const DeviceInfo& device) {
-                       return device.instance_id == instance_id;
-                     });
+Result<std::vector<std::string>> CompatibleInfFileNames(
+    const std::string& hardware_id) {
+  Result<DeviceSet> set = NewSystemSet();
+  if (!set.error.empty()) return {{}, set.error};
+  SP_DEVINFO_DATA device = NewDeviceData();
+  const std::string ids = MultiString({hardware_id});
+  if (!SetupDiCreateDeviceInfoA(set.value.get(), "SYSTEM", &kSystemClass,
+                                nullptr, 0, DICD_GENERATE_ID, &device)) {
+    return {{}, Failed("SetupDiCreateDeviceInfoA")};
+  }
+  if (!SetupDiSetDeviceRegistryPropertyA(
+          set.value.get(), &device, SPDRP_HARDWAREID,
+          reinterpret_cast<const BYTE*>(ids.data()),
+          static_cast<DWORD>(ids.size()))) {
+    return {{}, Failed("SetupDiSetDeviceRegistryPropertyA")};
+  }
+  if (!SetupDiBuildDriverInfoList(set.value.get(), &device,
+                                  SPDIT_COMPATDRIVER)) {
+    return {{}, Failed("SetupDiBuildDriverInfoList")};
+  }
+  Result<std::vector<std::string>> names;
+  SP_DRVINFO_DATA_A driver = {};
+  driver.cbSize = sizeof driver;
+  for (DWORD index = 0; SetupDiEnumDriverInfoA(
+           set.value.get(), &device, SPDIT_COMPATDRIVER, index, &driver);
+       ++index) {
+    // The fixed record, as the tool passes it: only the variable tail may
+    // not fit, and InfFileName is filled either way.
+    SP_DRVINFO_DETAIL_DATA_A detail = {};
+    detail.cbSize = sizeof detail;
+    if (!SetupDiGetDriverInfoDetailA(set.value.get(), &device, &driver, &detail,
+                                     sizeof detail, nullptr) &&
+        GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
+      return {{}, Failed("SetupDiGetDriverInfoDetailA")};
+    }
+    names.value.emplace_back(detail.InfFileName);
+  }
+  SetupDiDestroyDriverInfoList(set.value.get(), &device, SPDIT_COMPATDRIVER);
+  return names;
 }
 
-}  // namespace harness
+}  // namespace devices

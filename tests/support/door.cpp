@@ -138,21 +138,37 @@ void ExpectNothingLeaked(const TracedRun& traced) {
   ExpectPaired(traced.trace, "alloc", "free", "block");
 }
 
+void ExpectArgs(const TraceEvent& call,
+                const std::map<std::string, std::string>& args) {
+  for (const auto& [key, value] : args) {
+    EXPECT_EQ(call.Arg(key), value) << call.name << " " << key;
+  }
+}
+
+void ExpectCalls(const TracedRun& traced, const std::string& operation,
+                 std::size_t count,
+                 const std::map<std::string, std::string>& args) {
+  const std::vector<TraceEvent> calls = traced.Calls(operation);
+  EXPECT_EQ(calls.size(), count) << operation;
+  for (const TraceEvent& call : calls) ExpectArgs(call, args);
+}
+
 }  // namespace harness
 
 harness::TracedRun DoorTest::RunThroughDoor(
-    const std::filesystem::path& tool, const std::vector<std::string>& args,
+    Tool tool, const std::vector<std::string>& args,
     const std::vector<harness::Fault>& faults, const harness::RunOptions& extra,
     const char* file, int line) {
   const harness::TempDir trace_dir;
   const auto trace_file = trace_dir.path() / "trace.log";
-  harness::RunOptions options = extra;
+  harness::RunOptions options = InWorkDir(extra);
   options.environment.push_back(std::string(harness::kTraceVariable) + "=" +
                                 harness::WindowsPath(trace_file));
   options.environment.push_back(std::string(harness::kFaultsVariable) + "=" +
                                 harness::EncodeFaults(faults));
-  harness::TracedRun traced;
-  traced.run = Run(tool, args, options, file, line);
-  traced.trace = harness::ReadTrace(trace_file);
-  return traced;
+  const auto door_build = tool == kKestrum ? harness::KestrumDoorPath()
+                                           : harness::TollaverDoorPath();
+  // A braced list runs the tool before it reads the trace.
+  return {harness::RunTool(door_build, args, options, file, line),
+          harness::ReadTrace(trace_file)};
 }

@@ -1,5 +1,5 @@
 // Running the tools' test builds through the door: the faults they are to
-// meet, and the trace they leave (see Tools/platform/faults/door.h).
+// meet, and the trace they leave (see tests/door/door.h).
 #ifndef TESTS_SUPPORT_DOOR_H_
 #define TESTS_SUPPORT_DOOR_H_
 
@@ -43,8 +43,7 @@ struct TraceEvent {
 };
 
 /// What a tool run through the door gave back, and the trace it left.
-struct TracedRun {
-  ToolRun run;
+struct TracedRun : ToolRun {
   std::vector<TraceEvent> trace;
 
   /// The calls of one operation, in order.
@@ -57,25 +56,28 @@ struct TracedRun {
 /// every block allocated was freed once.
 void ExpectNothingLeaked(const TracedRun& traced);
 
+/// Fails the test for each of `args` (key and value as the trace writes
+/// them) that `call` did not pass so.
+void ExpectArgs(const TraceEvent& call,
+                const std::map<std::string, std::string>& args);
+
+/// Fails the test unless the trace holds `count` calls of `operation`, each
+/// passing `args` so.
+void ExpectCalls(const TracedRun& traced, const std::string& operation,
+                 std::size_t count,
+                 const std::map<std::string, std::string>& args);
+
 }  // namespace harness
 
 class DoorTest : public ToolTest {
  protected:
-  /// Runs a tool's test build in the working directory with these faults,
-  /// tracing it.
+  /// Runs a tool's test build with these faults, tracing it, in the working
+  /// directory unless `extra` names another.
   harness::TracedRun RunThroughDoor(
-      const std::filesystem::path& tool, const std::vector<std::string>& args,
+      Tool tool, const std::vector<std::string>& args,
       const std::vector<harness::Fault>& faults = {},
       const harness::RunOptions& extra = {},
       const char* file = __builtin_FILE(), int line = __builtin_LINE());
-
-  harness::TracedRun RunKestrumThroughDoor(
-      const std::vector<std::string>& args,
-      const std::vector<harness::Fault>& faults = {},
-      const char* file = __builtin_FILE(), int line = __builtin_LINE()) {
-    return RunThroughDoor(harness::KestrumDoorPath(), args, faults, {}, file,
-                          line);
-  }
 };
 
 #endif  // TESTS_SUPPORT_DOOR_H_

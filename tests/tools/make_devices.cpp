@@ -40,7 +40,7 @@ std::string JoinIds(const std::vector<std::string>& ids) {
 }
 
 // Devices made by CreateDevice: ROOT\SYSTEM\000N.
-bool IsMadeHere(const harness::DeviceInfo& device) {
+bool IsMadeHere(const devices::DeviceInfo& device) {
   constexpr std::string_view kMadeHere = "ROOT\\SYSTEM\\";
   const std::string_view id = device.instance_id;
   return id.size() >= kMadeHere.size() &&
@@ -50,26 +50,31 @@ bool IsMadeHere(const harness::DeviceInfo& device) {
                     });
 }
 
+// Reports why a call failed; gives the exit status for it.
+int Failure(const std::string& what, const devices::Error& error) {
+  std::fprintf(stderr, "make_devices: %s: %s\n", what.c_str(), error.c_str());
+  return 1;
+}
+
 int List() {
-  std::vector<harness::DeviceInfo> devices = harness::ListDevices();
-  devices.erase(std::remove_if(devices.begin(), devices.end(),
-                               [](const auto& d) { return !IsMadeHere(d); }),
-                devices.end());
-  if (devices.empty()) std::printf("  (none)\n");
-  for (const harness::DeviceInfo& device : devices) {
+  auto [made, error] = devices::List();
+  if (!error.empty()) return Failure("cannot list the devices", error);
+  made.erase(std::remove_if(made.begin(), made.end(),
+                            [](const auto& d) { return !IsMadeHere(d); }),
+             made.end());
+  if (made.empty()) std::printf("  (none)\n");
+  for (const devices::DeviceInfo& device : made) {
     std::printf("  %s  %s\n", device.instance_id.c_str(),
                 JoinIds(device.hardware_ids).c_str());
   }
   return 0;
 }
 
-int Make(const std::vector<std::string>& devices) {
-  for (const std::string& ids : devices) {
-    const std::string instance_id = harness::CreateDevice(SplitIds(ids));
-    if (instance_id.empty()) {
-      std::fprintf(stderr, "make_devices: cannot make a device for %s\n",
-                   ids.c_str());
-      return 1;
+int Make(const std::vector<std::string>& id_lists) {
+  for (const std::string& ids : id_lists) {
+    const auto [instance_id, error] = devices::Create(SplitIds(ids));
+    if (!error.empty()) {
+      return Failure("cannot make a device for " + ids, error);
     }
     std::printf("  %s  %s\n", instance_id.c_str(),
                 JoinIds(SplitIds(ids)).c_str());
@@ -85,15 +90,14 @@ int MakeMany(const std::string& count_text) {
                  count_text.c_str());
     return 2;
   }
-  const long made =
-      harness::CreateNumberedDevices("ROOT\\BENCH\\", count, [](long number) {
+  const auto [made, error] =
+      devices::CreateNumbered("ROOT\\BENCH\\", count, [](long number) {
         const std::string n = std::to_string(number);
         return std::vector<std::string>{"BENCH\\DEVICE_" + n,
                                         "BENCH\\COMPAT_" + n};
       });
-  if (made < count) {
-    std::fprintf(stderr, "make_devices: cannot make device %ld\n", made);
-    return 1;
+  if (!error.empty()) {
+    return Failure("cannot make device " + std::to_string(made), error);
   }
   return 0;
 }

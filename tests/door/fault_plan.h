@@ -1,7 +1,7 @@
 // The faults a test asks for in TOOLS_FAULTS, and the count of calls that
 // decides when each is due.
-#ifndef TOOLS_PLATFORM_FAULTS_FAULT_PLAN_H_
-#define TOOLS_PLATFORM_FAULTS_FAULT_PLAN_H_
+#ifndef TESTS_DOOR_FAULT_PLAN_H_
+#define TESTS_DOOR_FAULT_PLAN_H_
 
 #include <windows.h>
 
@@ -24,4 +24,4 @@ std::optional<Fault> FaultFor(std::string_view operation);
 
 }  // namespace door
 
-#endif  // TOOLS_PLATFORM_FAULTS_FAULT_PLAN_H_
+#endif  // TESTS_DOOR_FAULT_PLAN_H_

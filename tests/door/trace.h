@@ -1,7 +1,7 @@
 // The trace a test asks for in TOOLS_TRACE: one line per event, appended to
 // the file as it happens, so that a run that crashes still leaves its trace.
-#ifndef TOOLS_PLATFORM_FAULTS_TRACE_H_
-#define TOOLS_PLATFORM_FAULTS_TRACE_H_
+#ifndef TESTS_DOOR_TRACE_H_
+#define TESTS_DOOR_TRACE_H_
 
 #include <array>
 #include <cstddef>
@@ -35,4 +35,4 @@ class TraceLine {
 
 }  // namespace door
 
-#endif  // TOOLS_PLATFORM_FAULTS_TRACE_H_
+#endif  // TESTS_DOOR_TRACE_H_

@@ -1,7 +1,8 @@
-// The test-only door. A test build of a tool (TOOLS_DOOR defined; see
-// platform.h) reaches every operating-system operation it calls through the
-// function of the same name in namespace door, which passes it straight to
-// the real service unless the process's environment says otherwise:
+// The test-only door. The build forces this header into every source of a
+// tool's door variant (-include, before the tool's own headers), so that each
+// operating-system operation the tool calls reaches the function of the same
+// name in namespace door, which passes it straight to the real service unless
+// the process's environment says otherwise:
 //
 //   TOOLS_FAULTS="Operation#n=value,..."  the n-th call of Operation (from 1;
 //       0: every call) does not reach the service. A value 0xCODE (or a
@@ -23,14 +24,17 @@
 //       free <heap|crt> block=ADDRESS
 //       with backslash, tab, CR and LF escaped as \\ \t \r \n.
 //
-// The shipped executables are built without this header or its sources.
-#ifndef TOOLS_PLATFORM_FAULTS_DOOR_H_
-#define TOOLS_PLATFORM_FAULTS_DOOR_H_
+// The shipped executables are built without this header or its sources, and
+// their sources never name it.
+#ifndef TESTS_DOOR_DOOR_H_
+#define TESTS_DOOR_DOOR_H_
 
 // clang-format off
 #include <windows.h>
 #include <setupapi.h>
 // clang-format on
+// Every C header the tools include, before the names below are taken over.
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -88,4 +92,4 @@ decltype(::free) free;
 #define free door::free
 #endif
 
-#endif  // TOOLS_PLATFORM_FAULTS_DOOR_H_
+#endif  // TESTS_DOOR_DOOR_H_
