@@ -234,9 +234,9 @@ WINE_MAX_RESTARTS=2
 # its start from inside (CreateProcessA failing with an internal error); here
 # Wine's loader crashing (status 139) before the launcher ran, which the
 # launcher's marker file tells, is started again, at most $WINE_MAX_RESTARTS
-# times. Each restart is said on standard error; the start log
+# times. Each restart is said on standard error; the start log folder
 # $WINE_START_LOG, if set, gets a line "start" for each program started and
-# "restart" for each restart. What the program did (its status, its output,
+# "restart" for each restart, in a file of each writer's own. What the program did (its status, its output,
 # a crash, which Wine reports as status 5) is never repeated.
 wine_start() {
   if [[ -z ${WINE_LAUNCHER:-} ]]; then
@@ -263,22 +263,35 @@ wine_start() {
   done
 }
 
-# wine_log_start start|restart PROGRAM: a line in the start log, if any.
+# wine_log_start start|restart PROGRAM: a line in this shell's file of the
+# start log folder, if there is one (the launchers write files of their own).
 wine_log_start() {
   if [[ -n ${WINE_START_LOG:-} ]]; then
-    printf '%s\t%s\n' "$1" "$2" >>"$WINE_START_LOG"
+    printf '%s\t%s\n' "$1" "$2" >>"$WINE_START_LOG/shell-$BASHPID"
   fi
 }
 
-# wine_start_counts FILE: "STARTS RESTARTS" of a start log (0 0 when there
-# is none).
+# wine_start_log_new FOLDER: an empty start log folder.
+wine_start_log_new() {
+  rm -rf "$1" && mkdir -p "$1"
+}
+
+# wine_start_counts FOLDER: "STARTS RESTARTS" of a start log folder (0 0
+# when it is empty or missing).
 wine_start_counts() {
-  local starts=0 restarts=0
-  if [[ -f $1 ]]; then
-    starts=$(grep -c '^start' "$1")
-    restarts=$(grep -c '^restart' "$1")
-  fi
-  echo "$starts $restarts"
+  local lines
+  lines=$(cat "$1"/* 2>/dev/null)
+  echo "$(grep -c '^start' <<<"$lines") $(grep -c '^restart' <<<"$lines")"
+}
+
+# Makes a throwaway prefix of the selected architecture from its template
+# (made first if need be) and exports it as WINEPREFIX, with the environment
+# of every Wine run. End it with wine_prefix_end "$WINEPREFIX".
+wine_prefix_enter() {
+  wine_template_ensure || return 1
+  WINEPREFIX=$(wine_prefix_create) || return 1
+  export WINEPREFIX
+  wine_environment
 }
 
 # wine_prefix_create [OWNER]: prints the path of a new throwaway prefix owned

@@ -143,6 +143,7 @@ std::vector<std::string> Lines(const fs::path& file) {
 class CountedStarts {
  public:
   CountedStarts() : start_log_(harness::kStartLogVariable, Log().string()) {
+    fs::create_directory(Log());
     options_.environment = {"HARNESS_RUNS=" + Runs().string()};
   }
 
@@ -158,16 +159,20 @@ class CountedStarts {
   std::size_t runs() const { return Lines(Runs()).size(); }
   /// The start log's lines of this kind ("start" or "restart").
   std::size_t logged(const std::string& kind) const {
-    const std::vector<std::string> lines = Lines(Log());
-    return std::count_if(lines.begin(), lines.end(),
-                         [&](const std::string& line) {
-                           return line.rfind(kind + "\t", 0) == 0;
-                         });
+    std::size_t count = 0;
+    for (const auto& file : fs::directory_iterator(Log())) {
+      const std::vector<std::string> lines = Lines(file.path());
+      count += std::count_if(lines.begin(), lines.end(),
+                             [&](const std::string& line) {
+                               return line.rfind(kind + "\t", 0) == 0;
+                             });
+    }
+    return count;
   }
 
  private:
   fs::path Runs() const { return dir_.path() / "runs.txt"; }
-  fs::path Log() const { return dir_.path() / "starts.log"; }
+  fs::path Log() const { return dir_.path() / "starts"; }
 
   harness::TempDir dir_;
   ScopedVariable start_log_;

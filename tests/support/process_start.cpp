@@ -31,13 +31,33 @@ std::string QuoteArgument(const std::string& arg) {
   return quoted;
 }
 
+/// This process's own file in the start log folder, made on first use in
+/// that folder: many processes log at once, and appends to one shared file
+/// may be lost. Empty when the run keeps no start log.
+std::string OwnLogFile() {
+  static std::string folder_used;
+  static std::string file;
+  const char* variable = std::getenv(kStartLogVariable);
+  const std::string folder = variable != nullptr ? variable : "";
+  if (folder != folder_used) {
+    folder_used = folder;
+    // A Unix path is on Wine's drive Z:.
+    const std::string path = folder.rfind('/', 0) == 0 ? "Z:" + folder : folder;
+    // A name no other writer has, however many prefixes run at once.
+    char name[MAX_PATH] = {};
+    file =
+        !folder.empty() && GetTempFileNameA(path.c_str(), "run", 0, name) != 0
+            ? name
+            : "";
+  }
+  return file;
+}
+
 /// Appends a line to the start log, if the run keeps one.
 void LogStart(const char* kind, const std::filesystem::path& program) {
-  const char* log = std::getenv(kStartLogVariable);
-  if (log == nullptr || *log == '\0') return;
-  // A Unix path is on Wine's drive Z:.
-  const std::string path = *log == '/' ? std::string("Z:") + log : log;
-  std::ofstream(path, std::ios::app)
+  const std::string file = OwnLogFile();
+  if (file.empty()) return;
+  std::ofstream(file, std::ios::app)
       << kind << "\t" << program.string() << "\n";
 }
 

@@ -32,9 +32,10 @@ inline constexpr DWORD kFumbledStartError = ERROR_INTERNAL_ERROR;
 /// How many times a fumbled start is started again.
 inline constexpr int kMaxRestarts = 2;
 
-/// The variable naming the file (a Unix path under Wine) that gets a line
-/// "start" for each program started and "restart" for each fumbled start
-/// started again, so that a whole run can count them.
+/// The variable naming the start log: a folder (a Unix path under Wine) in
+/// which each process that starts programs keeps a file of its own, with a
+/// line "start" for each program started and "restart" for each fumbled
+/// start started again, so that a whole run can count them.
 inline constexpr char kStartLogVariable[] = "WINE_START_LOG";
 
 /// CreateProcessA's shape, so that the harness's own test can stand in for it.
