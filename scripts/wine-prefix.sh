@@ -236,8 +236,9 @@ WINE_MAX_RESTARTS=2
 # launcher's marker file tells, is started again, at most $WINE_MAX_RESTARTS
 # times. Each restart is said on standard error; the start log folder
 # $WINE_START_LOG, if set, gets a line "start" for each program started and
-# "restart" for each restart, in a file of each writer's own. What the program did (its status, its output,
-# a crash, which Wine reports as status 5) is never repeated.
+# "restart" for each restart, in a file of each writer's own. What the
+# program did (its status, its output, a crash, which Wine reports as status
+# 5) is never repeated.
 wine_start() {
   if [[ -z ${WINE_LAUNCHER:-} ]]; then
     "$WINE" "$@"

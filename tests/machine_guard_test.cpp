@@ -30,7 +30,7 @@ harness::ToolRun RunSuiteAsOnWindows(const std::vector<std::string>& args,
   options.environment = {
       std::string(harness::kAsOnWindowsVariable) + "=1",
       std::string(harness::kMayChangeMachineVariable) + "=" + allowed};
-  return harness::RunTool(harness::ExecutablePath(EXECUTABLES_TEST_EXE), args,
+  return harness::RunTool(harness::FromUnixPath(EXECUTABLES_TEST_EXE), args,
                           options);
 }
 

@@ -55,7 +55,7 @@ class Recipes : public ToolTest {
   // files, recipes included, in its sample folder.
   void SetUp() override {
     fs::create_directory(package_dir());
-    fs::copy(harness::ExecutablePath(SAMPLE_DIR), sample_dir(),
+    fs::copy(harness::FromUnixPath(SAMPLE_DIR), sample_dir(),
              fs::copy_options::recursive);
     fs::copy_file(harness::KestrumPath(), package_dir() / "kestrum.exe");
     fs::copy_file(harness::TollaverPath(), package_dir() / "tollaver.exe");

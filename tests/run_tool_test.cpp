@@ -20,7 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path EchoArgs() { return harness::ExecutablePath(ECHO_ARGS_EXE); }
+fs::path EchoArgs() { return harness::FromUnixPath(ECHO_ARGS_EXE); }
 
 // The lines of the output up to (not including) the "cwd=" line.
 std::vector<std::string> Arguments(const std::string& output) {

@@ -14,7 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path ShowVersion() { return harness::ExecutablePath(SHOW_VERSION_EXE); }
+fs::path ShowVersion() { return harness::FromUnixPath(SHOW_VERSION_EXE); }
 
 // What the program at `exe` is shown, as it prints it.
 std::string VersionShownTo(const fs::path& exe) {

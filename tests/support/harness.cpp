@@ -7,23 +7,16 @@
 
 namespace harness {
 
-std::filesystem::path ExecutablePath(const char* built_path) {
-  // The build runs on the Unix side of Wine, whose root is drive Z:.
-  std::string path = built_path;
-  if (!path.empty() && path.front() == '/') path = "Z:" + path;
-  return std::filesystem::path(path).make_preferred();
-}
+std::filesystem::path KestrumPath() { return FromUnixPath(KESTRUM_EXE); }
 
-std::filesystem::path KestrumPath() { return ExecutablePath(KESTRUM_EXE); }
-
-std::filesystem::path TollaverPath() { return ExecutablePath(TOLLAVER_EXE); }
+std::filesystem::path TollaverPath() { return FromUnixPath(TOLLAVER_EXE); }
 
 std::filesystem::path KestrumDoorPath() {
-  return ExecutablePath(KESTRUM_DOOR_EXE);
+  return FromUnixPath(KESTRUM_DOOR_EXE);
 }
 
 std::filesystem::path TollaverDoorPath() {
-  return ExecutablePath(TOLLAVER_DOOR_EXE);
+  return FromUnixPath(TOLLAVER_DOOR_EXE);
 }
 
 std::string WindowsPath(const std::filesystem::path& path) {

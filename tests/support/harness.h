@@ -47,10 +47,6 @@ ToolRun RunTool(const std::filesystem::path& tool,
                 const char* file = __builtin_FILE(),
                 int line = __builtin_LINE());
 
-/// The path to start an executable by, from the path the build gave it (a
-/// Unix path is on Wine's drive Z:).
-std::filesystem::path ExecutablePath(const char* built_path);
-
 /// The tools as shipped.
 std::filesystem::path KestrumPath();
 std::filesystem::path TollaverPath();

@@ -31,6 +31,16 @@ std::string QuoteArgument(const std::string& arg) {
   return quoted;
 }
 
+/// The command line that gives the program `args` back as MSVCRT splits
+/// it, after the program's own name.
+std::string CommandLine(const std::filesystem::path& program,
+                        const std::vector<std::string>& args) {
+  // The program's own name takes no escapes: it runs to the closing quote.
+  std::string line = "\"" + program.string() + "\"";
+  for (const std::string& arg : args) line += " " + QuoteArgument(arg);
+  return line;
+}
+
 /// This process's own file in the start log folder, made on first use in
 /// that folder: many processes log at once, and appends to one shared file
 /// may be lost. Empty when the run keeps no start log.
@@ -41,14 +51,13 @@ std::string OwnLogFile() {
   const std::string folder = variable != nullptr ? variable : "";
   if (folder != folder_used) {
     folder_used = folder;
-    // A Unix path is on Wine's drive Z:.
-    const std::string path = folder.rfind('/', 0) == 0 ? "Z:" + folder : folder;
     // A name no other writer has, however many prefixes run at once.
     char name[MAX_PATH] = {};
-    file =
-        !folder.empty() && GetTempFileNameA(path.c_str(), "run", 0, name) != 0
-            ? name
-            : "";
+    file = !folder.empty() &&
+                   GetTempFileNameA(FromUnixPath(folder).string().c_str(),
+                                    "run", 0, name) != 0
+               ? name
+               : "";
   }
   return file;
 }
@@ -73,14 +82,6 @@ void NoteRestart(const std::filesystem::path& program, int restart) {
 
 }  // namespace
 
-std::string CommandLine(const std::filesystem::path& program,
-                        const std::vector<std::string>& args) {
-  // The program's own name takes no escapes: it runs to the closing quote.
-  std::string line = "\"" + program.string() + "\"";
-  for (const std::string& arg : args) line += " " + QuoteArgument(arg);
-  return line;
-}
-
 Handle InheritableCopy(HANDLE handle) {
   HANDLE copy = nullptr;
   if (handle == nullptr || handle == INVALID_HANDLE_VALUE ||
@@ -91,23 +92,32 @@ Handle InheritableCopy(HANDLE handle) {
   return Handle(copy);
 }
 
+std::filesystem::path FromUnixPath(const std::string& path) {
+  return std::filesystem::path(path.rfind('/', 0) == 0 ? "Z:" + path : path)
+      .make_preferred();
+}
+
 ProcessStart StartProcess(const StartRequest& request) {
   ProcessStart start;
-  STARTUPINFOA plain = {};
-  plain.cb = sizeof plain;
-  STARTUPINFOA* startup = request.startup ? request.startup : &plain;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = request.input;
+  startup.hStdOutput = request.output;
+  startup.hStdError = request.error;
+  const std::string command_line = CommandLine(request.program, request.args);
   for (;;) {
-    std::string command_line = CommandLine(request.program, request.args);
+    // CreateProcessA takes both as writable buffers.
+    std::string command = command_line;
     std::string environment = request.environment;
     PROCESS_INFORMATION process = {};
     if (request.create_process(
-            request.program.string().c_str(), command_line.data(), nullptr,
-            nullptr, TRUE, 0,
-            environment.empty() ? nullptr : environment.data(),
-            request.cwd.empty() ? nullptr : request.cwd.c_str(), startup,
+            request.program.string().c_str(), command.data(), nullptr, nullptr,
+            TRUE, 0, environment.empty() ? nullptr : environment.data(),
+            request.cwd.empty() ? nullptr : request.cwd.c_str(), &startup,
             &process)) {
       start.process.reset(process.hProcess);
-      start.thread.reset(process.hThread);
+      CloseHandle(process.hThread);
       start.error = 0;
       LogStart("start", request.program);
       return start;

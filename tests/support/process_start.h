@@ -45,9 +45,8 @@ using CreateProcessFunction = std::function<BOOL(
 
 /// What a program start gave.
 struct ProcessStart {
-  /// The process and its first thread; empty when it could not be started.
+  /// The process; empty when it could not be started.
   Handle process;
-  Handle thread;
   /// CreateProcessA's last-error code when it could not be started, else 0.
   DWORD error = 0;
   /// How many fumbled starts came before this one.
@@ -62,8 +61,10 @@ struct StartRequest {
   std::string environment;
   /// The current directory; empty: ours.
   std::string cwd;
-  /// The handles given to the program; none: it gets none of ours.
-  STARTUPINFOA* startup = nullptr;
+  /// The program's standard input, output and error: inheritable handles.
+  HANDLE input = nullptr;
+  HANDLE output = nullptr;
+  HANDLE error = nullptr;
   CreateProcessFunction create_process = ::CreateProcessA;
 };
 
@@ -71,15 +72,14 @@ struct StartRequest {
 /// when there is none to copy.
 Handle InheritableCopy(HANDLE handle);
 
+/// The path a program under Wine opens for a path that the build or a script
+/// gave: a Unix path is on Wine's drive Z:.
+std::filesystem::path FromUnixPath(const std::string& path);
+
 /// Starts a program with handle inheritance. A start that Wine fumbled is
 /// started again, at most kMaxRestarts times, each noted on standard error
 /// and in the start log; any other failure is the caller's to report.
 ProcessStart StartProcess(const StartRequest& request);
-
-/// The command line that gives the program `args` back as MSVCRT splits
-/// it, after the program's own name.
-std::string CommandLine(const std::filesystem::path& program,
-                        const std::vector<std::string>& args);
 
 }  // namespace harness
 

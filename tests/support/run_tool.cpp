@@ -102,19 +102,14 @@ ToolRun RunTool(const std::filesystem::path& tool,
   // Diagnostics go where the test's own go.
   Handle errors = InheritableCopy(GetStdHandle(STD_ERROR_HANDLE));
 
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = input.get();
-  startup.hStdOutput = output_writer.get();
-  startup.hStdError = errors.get();
-
   StartRequest request;
   request.program = tool;
   request.args = args;
   request.environment = EnvironmentBlock(options.environment);
   if (!options.cwd.empty()) request.cwd = WindowsPath(options.cwd);
-  request.startup = &startup;
+  request.input = input.get();
+  request.output = output_writer.get();
+  request.error = errors.get();
   request.create_process = options.create_process;
   ProcessStart started = StartProcess(request);
   run.restarts = started.restarts;

@@ -21,14 +21,11 @@ int _dowildcard = 0;
 
 namespace {
 
-/// A Unix path from the environment, as this side of Wine opens it.
-std::string FromUnix(const char* path) {
-  return *path == '/' ? std::string("Z:") + path : path;
-}
-
 void MarkStarted() {
   const char* marker = std::getenv("WINE_START_MARKER");
-  if (marker != nullptr && *marker != '\0') std::ofstream(FromUnix(marker));
+  if (marker != nullptr && *marker != '\0') {
+    const std::ofstream created(harness::FromUnixPath(marker));
+  }
 }
 
 }  // namespace
@@ -45,18 +42,13 @@ int main(int argc, char** argv) {
       InheritableCopy(GetStdHandle(STD_OUTPUT_HANDLE));
   const harness::Handle errors =
       InheritableCopy(GetStdHandle(STD_ERROR_HANDLE));
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = input.get();
-  startup.hStdOutput = output.get();
-  startup.hStdError = errors.get();
-
   harness::StartRequest request;
   // The build names programs by their Unix paths.
-  request.program = std::filesystem::path(FromUnix(argv[1])).make_preferred();
+  request.program = harness::FromUnixPath(argv[1]);
   request.args.assign(argv + 2, argv + argc);
-  request.startup = &startup;
+  request.input = input.get();
+  request.output = output.get();
+  request.error = errors.get();
   const harness::ProcessStart started = harness::StartProcess(request);
   if (!started.process) {
     std::fprintf(stderr, "launch: cannot start %s: error %lu\n",
