@@ -225,66 +225,6 @@ wine_prefix_sweep() {
   done
 }
 
-# How many times a start that Wine fumbled is started again.
-WINE_MAX_RESTARTS=2
-
-# wine_start PROGRAM [ARGS...]: runs a Windows program under $WINE, through
-# the launcher $WINE_LAUNCHER where one is set (tests/tools/launch.cpp), and
-# returns its status. The launcher starts the program again when Wine fumbles
-# its start from inside (CreateProcessA failing with an internal error); here
-# Wine's loader crashing (status 139) before the launcher ran, which the
-# launcher's marker file tells, is started again, at most $WINE_MAX_RESTARTS
-# times. Each restart is said on standard error; the start log folder
-# $WINE_START_LOG, if set, gets a line "start" for each program started and
-# "restart" for each restart, in a file of each writer's own. What the
-# program did (its status, its output, a crash, which Wine reports as status
-# 5) is never repeated.
-wine_start() {
-  if [[ -z ${WINE_LAUNCHER:-} ]]; then
-    "$WINE" "$@"
-    return
-  fi
-  local marker status restarts=0
-  marker=$(mktemp -u "${TMPDIR:-/tmp}/wine-start.XXXXXX")
-  while :; do
-    WINE_START_MARKER=$marker "$WINE" "$WINE_LAUNCHER" "$@"
-    status=$?
-    if ((status != 139)) || [[ -e $marker ]]; then
-      rm -f "$marker"
-      wine_log_start start "$WINE_LAUNCHER"
-      return "$status"
-    fi
-    if ((restarts == WINE_MAX_RESTARTS)); then
-      return "$status"
-    fi
-    restarts=$((restarts + 1))
-    echo "wine-start: Wine's loader crashed before $1 ran (status 139);" \
-      "starting it again ($restarts of $WINE_MAX_RESTARTS)" >&2
-    wine_log_start restart "$WINE_LAUNCHER"
-  done
-}
-
-# wine_log_start start|restart PROGRAM: a line in this shell's file of the
-# start log folder, if there is one (the launchers write files of their own).
-wine_log_start() {
-  if [[ -n ${WINE_START_LOG:-} ]]; then
-    printf '%s\t%s\n' "$1" "$2" >>"$WINE_START_LOG/shell-$BASHPID"
-  fi
-}
-
-# wine_start_log_new FOLDER: an empty start log folder.
-wine_start_log_new() {
-  rm -rf "$1" && mkdir -p "$1"
-}
-
-# wine_start_counts FOLDER: "STARTS RESTARTS" of a start log folder (0 0
-# when it is empty or missing).
-wine_start_counts() {
-  local lines
-  lines=$(cat "$1"/* 2>/dev/null)
-  echo "$(grep -c '^start' <<<"$lines") $(grep -c '^restart' <<<"$lines")"
-}
-
 # Makes a throwaway prefix of the selected architecture from its template
 # (made first if need be) and exports it as WINEPREFIX, with the environment
 # of every Wine run. End it with wine_prefix_end "$WINEPREFIX".

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "support/case_ledger.h"
 #include "support/door.h"
 #include "support/machine.h"
 #include "support/messages.h"
@@ -56,7 +57,6 @@ TEST_F(KestrumDriverPaths, InfPathsAtTheRecordsBound) {
 TEST_F(KestrumDriverPaths, LongestInfPathWithoutExtensionGetsItsPnfPath) {
   PlaceDriver("kestrum_bare.inf", {"ROOT\\KESTRUM_BARE"}, harness::Pnf::kNone);
   const std::string inf = "C:\\d\\" + std::string(MAX_PATH - 6, 'n');
-  ASSERT_EQ(inf.size(), MAX_PATH - 1u);
   const std::string device = CreateDevice({"ROOT\\KESTRUM_BARE"});
 
   const auto traced =
@@ -98,36 +98,43 @@ TEST_F(KestrumDriverPaths, DriverWithoutAUsablePathIsPassedOverSilently) {
 
 // Two drivers in two other folders: both pairs go, in the service's order. A
 // file without an extension in a folder named with a dot gets ".pnf"
-// appended: the folder's dot is never the cut point, or C:\A.pnf would go.
+// appended: the folder's dot is never the cut point, or the file named like
+// the folder with ".pnf" would go.
 TEST_F(KestrumDriverPaths, DriversInOtherFoldersLoseTheirOwnFilesOnly) {
   PlaceDriver("kestrum_p1.inf", {"ROOT\\KESTRUM_FOLDERS"}, harness::Pnf::kNone);
   PlaceDriver("kestrum_p2.inf", {"ROOT\\KESTRUM_FOLDERS"}, harness::Pnf::kNone);
-  const fs::path dotted = "C:\\A.B";
-  const fs::path plain = "C:\\drivers";
+  const fs::path dotted = "C:\\kestrum_folders.d";
+  const fs::path plain = "C:\\kestrum_folders";
+  const fs::path beside = "C:\\kestrum_folders.pnf";
+  for (const fs::path& made : {dotted, plain, beside}) {
+    harness::CaseLedger::Current().MadeFile(made);
+  }
   fs::create_directories(dotted);
   fs::create_directories(plain);
   for (const fs::path& file :
        {plain / "x.inf", plain / "x.pnf", dotted / "noext",
-        dotted / "noext.pnf", fs::path("C:\\A.pnf")}) {
+        dotted / "noext.pnf", beside}) {
     harness::WriteFile(file, "file");
   }
   const std::string device = CreateDevice({"ROOT\\KESTRUM_FOLDERS"});
 
   const auto traced = RunThroughDoor(
       kKestrum, {"Y", "ROOT\\KESTRUM_FOLDERS"},
-      {{"SetupDiGetDriverInfoDetailA", 1, "inf:C:\\drivers\\x.inf"},
-       {"SetupDiGetDriverInfoDetailA", 2, "inf:C:\\A.B\\noext"}});
+      {{"SetupDiGetDriverInfoDetailA", 1, "inf:C:\\kestrum_folders\\x.inf"},
+       {"SetupDiGetDriverInfoDetailA", 2, "inf:C:\\kestrum_folders.d\\noext"}});
 
   EXPECT_EQ(traced,
             Ends(Found("ROOT\\KESTRUM_FOLDERS") +
-                     Deleted("C:\\drivers\\x.inf", "C:\\drivers\\x.pnf") +
-                     Deleted("C:\\A.B\\noext", "C:\\A.B\\noext.pnf"),
+                     Deleted("C:\\kestrum_folders\\x.inf",
+                             "C:\\kestrum_folders\\x.pnf") +
+                     Deleted("C:\\kestrum_folders.d\\noext",
+                             "C:\\kestrum_folders.d\\noext.pnf"),
                  0));
   for (const fs::path& gone : {plain / "x.inf", plain / "x.pnf",
                                dotted / "noext", dotted / "noext.pnf"}) {
     EXPECT_FALSE(fs::exists(gone)) << gone;
   }
-  EXPECT_TRUE(fs::exists("C:\\A.pnf"));
+  EXPECT_TRUE(fs::exists(beside));
   EXPECT_FALSE(DeviceExists(device));
   ExpectNothingLeaked(traced);
 }

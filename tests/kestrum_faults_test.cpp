@@ -3,8 +3,6 @@
 // reports and statuses of every failure, and nothing leaked on any path.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -28,9 +26,9 @@ using messages::Found;
 constexpr DWORD kAccessDenied = ERROR_ACCESS_DENIED;
 constexpr DWORD kGeneralFailure = ERROR_GEN_FAILURE;
 
-// A removal list of one entry, driver files included.
-std::string ListOfAny() {
-  return harness::RemovalList({{"Dev0", "ROOT\\KESTRUM_ANY", 1}});
+// A removal list of one entry for `id`, driver files included.
+std::string ListOf(const std::string& id) {
+  return harness::RemovalList({{"Dev0", id, 1}});
 }
 
 using KestrumFaults = DoorTest;
@@ -92,36 +90,11 @@ TEST_F(KestrumFaults, FatalFailuresEndTheRunWithTheirReport) {
   }
 }
 
-TEST_F(KestrumFaults, EnumerationFailingMidwayKeepsEarlierRemovals) {
-  const std::string early = CreateDevice({"ROOT\\KESTRUM_EARLY"});
-  const std::string late = CreateDevice({"ROOT\\KESTRUM_EARLY"});
-  const auto devices = harness::ListDevices();
-  const auto late_position = std::find_if(
-      devices.begin(), devices.end(), [&](const harness::DeviceInfo& device) {
-        return device.instance_id == late;
-      });
-  ASSERT_NE(late_position, devices.end());
-  // The enumeration call that would fill in the later device fails.
-  const int failing_call =
-      static_cast<int>(late_position - devices.begin()) + 1;
-
-  const auto traced = RunThroughDoor(
-      kKestrum, {"N", "ROOT\\KESTRUM_EARLY"},
-      {{"SetupDiEnumDeviceInfo", failing_call, kGeneralFailure}});
-
-  EXPECT_EQ(traced, Ends(Found("ROOT\\KESTRUM_EARLY") +
-                             Failure(messages::kEnumDevice, kGeneralFailure),
-                         1));
-  EXPECT_FALSE(DeviceExists(early));
-  EXPECT_TRUE(DeviceExists(late));
-  ExpectNothingLeaked(traced);
-}
-
 // The list file's folder: unreadable, or too long for the path (a directory
 // Wine cannot start a program in, so the door answers for it).
 TEST_F(KestrumFaults, ListFolderThatCannotBeUsedEndsBeforeTheScan) {
-  harness::WriteFile(work_dir() / "list.ini", ListOfAny());
-  const std::string device = CreateDevice({"ROOT\\KESTRUM_ANY"});
+  harness::WriteFile(work_dir() / "list.ini", ListOf("ROOT\\KESTRUM_UNUSED"));
+  const std::string device = CreateDevice({"ROOT\\KESTRUM_UNUSED"});
   const std::vector<std::pair<Fault, std::string>> cases = {
       {{"GetCurrentDirectoryA", 1, kAccessDenied},
        messages::kKestrumNoPathname},
@@ -137,75 +110,41 @@ TEST_F(KestrumFaults, ListFolderThatCannotBeUsedEndsBeforeTheScan) {
   EXPECT_TRUE(DeviceExists(device));
 }
 
-TEST_F(KestrumFaults, CallsPassTheRecordsTheServiceExpects) {
+// What the calls pass where Wine would take a wrong value as well as the
+// right one: devices not present are listed (Wine ignores DIGCF_PRESENT),
+// the first size query offers no buffer, drivers marked as excluded from
+// selection are listed (Wine ignores the mark), and the driver records have
+// the sizes Windows 98 takes (Wine takes the later forms too).
+TEST_F(KestrumFaults, CallsPassWhatOnlyWindowsChecks) {
   PlaceDriver("kestrum_r.inf", {"ROOT\\KESTRUM_RECORDS"}, harness::Pnf::kNone);
   CreateDevice({"ROOT\\KESTRUM_RECORDS"});
   const auto traced = RunThroughDoor(kKestrum, {"Y", "ROOT\\KESTRUM_RECORDS"});
   ASSERT_EQ(traced.status, 0);
-  const std::string device = std::to_string(sizeof(SP_DEVINFO_DATA));
-  ExpectCalls(traced, "SetupDiGetClassDevsA", 1,
-              {{"class", "0x0"}, {"enumerator", "(null)"}, {"flags", "0x4"}});
-  ExpectCalls(
-      traced, "SetupDiGetDeviceInstallParamsA", 1,
-      {{"device_cbSize", device},
-       {"params_cbSize", std::to_string(sizeof(SP_DEVINSTALL_PARAMS_A))}});
-  ExpectCalls(traced, "SetupDiBuildDriverInfoList", 1,
-              {{"device_cbSize", device}, {"type", "2"}});
-  ExpectCalls(
-      traced, "SetupDiEnumDriverInfoA", 2,
-      {{"device_cbSize", device},
-       {"type", "2"},
-       {"driver_cbSize", std::to_string(sizeof(SP_DRVINFO_DATA_V1_A))}});
-  const std::string detail = std::to_string(sizeof(SP_DRVINFO_DETAIL_DATA_A));
-  ExpectCalls(traced, "SetupDiGetDriverInfoDetailA", 1,
-              {{"detail_cbSize", detail}, {"size", detail}});
-  ExpectCalls(traced, "SetupDiDestroyDriverInfoList", 1, {{"type", "2"}});
-  ExpectCalls(
-      traced, "SetupDiCallClassInstaller", 1,
-      {{"function", std::to_string(DIF_REMOVE)}, {"device_cbSize", device}});
-  for (const auto& call : traced.Calls("SetupDiEnumDeviceInfo")) {
-    EXPECT_EQ(call.Arg("device_cbSize"), device);
-  }
+  ExpectCalls(traced, "SetupDiGetClassDevsA", 1, {{"flags", "0x4"}});
   const auto properties = traced.Calls("SetupDiGetDeviceRegistryPropertyA");
   ASSERT_FALSE(properties.empty());
   EXPECT_EQ(properties[0].Arg("size"), "0");
-  for (const auto& call : properties) {
-    EXPECT_EQ(call.Arg("property"), std::to_string(SPDRP_HARDWAREID));
-  }
-  // Drivers marked as excluded from selection are listed too.
   const auto set = traced.Calls("SetupDiSetDeviceInstallParamsA");
   ASSERT_EQ(set.size(), 1u);
   EXPECT_EQ(set[0].Number("FlagsEx") & DI_FLAGSEX_ALLOWEXCLUDEDDRVS,
             DI_FLAGSEX_ALLOWEXCLUDEDDRVS);
+  ExpectCalls(
+      traced, "SetupDiEnumDriverInfoA", 2,
+      {{"driver_cbSize", std::to_string(sizeof(SP_DRVINFO_DATA_V1_A))}});
+  const std::string detail = std::to_string(sizeof(SP_DRVINFO_DETAIL_DATA_A));
+  ExpectCalls(traced, "SetupDiGetDriverInfoDetailA", 1,
+              {{"detail_cbSize", detail}, {"size", detail}});
   ExpectNothingLeaked(traced);
 }
 
-// The list reader asks for the folder with room for 262 characters, and for
-// each of the twelve keys, in order, its ID into 256 characters and its
-// number with -1 for a missing one.
-TEST_F(KestrumFaults, ListReaderPassesItsBuffersAndDefaults) {
-  harness::WriteFile(work_dir() / "list.ini", ListOfAny());
+// The one bound of the list reader no run under Wine shows: the folder is
+// asked for with all 262 characters of its buffer (Wine starts no program in
+// a folder long enough to tell).
+TEST_F(KestrumFaults, ListReaderOffersItsWholeFolderBuffer) {
+  harness::WriteFile(work_dir() / "list.ini", ListOf("ROOT\\KESTRUM_READER"));
   const auto traced = RunThroughDoor(kKestrum, {"F", "list.ini"});
   ASSERT_EQ(traced.status, 0);
-  const auto directory = traced.Calls("GetCurrentDirectoryA");
-  ASSERT_EQ(directory.size(), 1u);
-  EXPECT_EQ(directory[0].Arg("size"), "262");
-  const std::string path = harness::WindowsPath(work_dir() / "list.ini");
-  const auto strings = traced.Calls("GetPrivateProfileStringA");
-  const auto numbers = traced.Calls("GetPrivateProfileIntA");
-  ASSERT_EQ(strings.size(), 12u);
-  ASSERT_EQ(numbers.size(), 12u);
-  for (std::size_t index = 0; index < 12; ++index) {
-    SCOPED_TRACE(index);
-    const std::string key = "Dev" + std::to_string(index);
-    ExpectArgs(strings[index], {{"section", "Hardware"},
-                                {"key", key},
-                                {"default", "NO FOUND!!!"},
-                                {"size", "256"},
-                                {"path", path}});
-    ExpectArgs(numbers[index], {{"section", "RemoveINF"}, {"key", key}});
-    EXPECT_EQ(static_cast<int>(numbers[index].Number("default")), -1);
-  }
+  ExpectCalls(traced, "GetCurrentDirectoryA", 1, {{"size", "262"}});
   ExpectNothingLeaked(traced);
 }
 
@@ -267,45 +206,5 @@ TEST_F(KestrumFaults, FileThatCannotBeDeletedIsNotReported) {
   EXPECT_TRUE(driver.Intact());
   EXPECT_FALSE(DeviceExists(device));
 }
-
-// Every call the tool makes may fail; whichever does, at each of its first
-// calls, the tool ends with a status of its own, no crash, and nothing left
-// open or allocated. The call sites are those a run without faults shows.
-class KestrumFaultSweep : public DoorTest {
- protected:
-  void Prepare() {
-    PlaceDriver("kestrum_any.inf", {"ROOT\\KESTRUM_ANY"}, harness::Pnf::kNone);
-    harness::WriteFile(work_dir() / "list.ini", ListOfAny());
-    CreateDevice({"ROOT\\KESTRUM_ANY"});
-    CreateDevice({"ROOT\\KESTRUM_ANY", "ROOT\\KESTRUM_ANY_TOO"});
-  }
-
-  void Sweep(const std::vector<std::string>& args) {
-    Prepare();
-    const auto clean = RunThroughDoor(kKestrum, args);
-    ASSERT_EQ(clean.status, 0);
-    std::map<std::string, int> calls;
-    for (const auto& event : clean.trace) {
-      if (event.kind == "call") ++calls[event.name];
-    }
-    ASSERT_GE(calls.size(), 15u) << "the clean run reached too few operations";
-    for (const auto& [operation, count] : calls) {
-      for (int call = 1; call <= std::min(count, 4); ++call) {
-        SCOPED_TRACE(operation + " #" + std::to_string(call));
-        Prepare();
-        const auto traced = RunThroughDoor(
-            kKestrum, args, {{operation, call, kGeneralFailure}});
-        EXPECT_TRUE(traced.status == 0 || traced.status == 1) << traced.status;
-        ExpectNothingLeaked(traced);
-      }
-    }
-  }
-};
-
-TEST_F(KestrumFaultSweep, SingleIdWithDriverFiles) {
-  Sweep({"Y", "ROOT\\KESTRUM_ANY"});
-}
-
-TEST_F(KestrumFaultSweep, RemovalList) { Sweep({"F", "list.ini"}); }
 
 }  // namespace

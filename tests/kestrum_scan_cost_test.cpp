@@ -29,12 +29,13 @@ struct ScanCost {
 
 class KestrumScanCost : public DoorTest {
  protected:
-  // Adds `extra` devices with two hardware IDs each, none of them wanted,
-  // scans for an ID no device has, and counts what the trace shows.
-  ScanCost ScanWithExtraDevices(int extra) {
+  // Adds `extra` devices with two hardware IDs each, none of them wanted and
+  // each named after `name`, scans for an ID no device has, and counts what
+  // the trace shows.
+  ScanCost ScanWithExtraDevices(const std::string& name, int extra) {
     for (int i = 0; i < extra; ++i) {
-      const std::string n = std::to_string(i);
-      harness::CreateDevice({"ROOT\\SCAN_A" + n, "ROOT\\SCAN_B" + n});
+      const std::string id = "ROOT\\" + name + std::to_string(i);
+      harness::CreateDevice({id + "_A", id + "_B"});
     }
     ScanCost cost;
     for (const harness::DeviceInfo& device : harness::ListDevices()) {
@@ -73,7 +74,8 @@ class KestrumScanCost : public DoorTest {
 TEST_F(KestrumScanCost, EachDeviceCostsOneEnumerationAndTwoPropertyCalls) {
   for (const int extra : {3, 30}) {
     SCOPED_TRACE(std::to_string(extra) + " extra devices");
-    const ScanCost cost = ScanWithExtraDevices(extra);
+    const ScanCost cost =
+        ScanWithExtraDevices("SCAN_COST" + std::to_string(extra) + "_", extra);
     ASSERT_GE(cost.devices_with_ids, extra);
     // The last enumeration call is the one that finds no more devices.
     EXPECT_EQ(cost.enumerations, cost.devices + 1);
@@ -89,9 +91,8 @@ TEST_F(KestrumScanCost, EachDeviceCostsOneEnumerationAndTwoPropertyCalls) {
 }
 
 TEST_F(KestrumScanCost, NoCallBeyondThePerDeviceOnes) {
-  const ScanCost few = ScanWithExtraDevices(3);
-  const ScanCost more = ScanWithExtraDevices(27);  // 30 extra in all
-  ASSERT_EQ(more.devices - few.devices, 27);
+  const ScanCost few = ScanWithExtraDevices("SCAN_FEW", 3);
+  const ScanCost more = ScanWithExtraDevices("SCAN_MORE", 27);
   // Per added device: one enumeration, two property calls, one allocation
   // and its release.
   EXPECT_EQ(more.calls - few.calls, 27 * 5);

@@ -54,6 +54,8 @@ class Recipes : public ToolTest {
   // Lays the release out: the tools in the package folder, the sample's
   // files, recipes included, in its sample folder.
   void SetUp() override {
+    ShareNames();
+    ToolTest::SetUp();
     fs::create_directory(package_dir());
     fs::copy(harness::FromUnixPath(SAMPLE_DIR), sample_dir(),
              fs::copy_options::recursive);
@@ -61,6 +63,12 @@ class Recipes : public ToolTest {
     fs::copy_file(harness::TollaverPath(), package_dir() / "tollaver.exe");
     widget_inf_ = ReadFile(sample_dir() / "widget.inf");
     ASSERT_FALSE(widget_inf_.empty());
+  }
+
+  // The copies a recipe pre-installed go with the case.
+  void TearDown() override {
+    PreInstalledWidgetInfs();
+    ToolTest::TearDown();
   }
 
   fs::path package_dir() const { return work_dir() / "driver-tools"; }
@@ -78,13 +86,7 @@ class Recipes : public ToolTest {
 
   // The files of C:\windows\inf that hold the sample INF's bytes.
   std::vector<fs::path> PreInstalledWidgetInfs() const {
-    std::vector<fs::path> copies;
-    for (const auto& entry : fs::directory_iterator(harness::InfFolder())) {
-      if (entry.is_regular_file() && ReadFile(entry.path()) == widget_inf_) {
-        copies.push_back(entry.path());
-      }
-    }
-    return copies;
+    return harness::PreInstalled(widget_inf_);
   }
 
   std::string UninstallLog() const {

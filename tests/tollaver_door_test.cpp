@@ -5,12 +5,9 @@
 #include <filesystem>
 #include <string>
 
-// clang-format off
-#include <windows.h>
-#include <setupapi.h>
-// clang-format on
 #include "support/door.h"
 #include "support/driver_inf.h"
+#include "support/machine.h"
 #include "support/messages.h"
 
 namespace {
@@ -27,30 +24,30 @@ TEST_F(TollaverDoor, MissingFileNeverReachesTheService) {
   ExpectNothingLeaked(traced);
 }
 
+// The service gets the joined path as typed, wildcards and all. The buffers
+// are offered whole: no run under Wine shows a folder or a copy's name long
+// enough to tell.
 TEST_F(TollaverDoor, ServiceGetsTheJoinedPathAsTyped) {
-  harness::WriteFile(work_dir() / "pre.inf", harness::DriverInf({"ROOT\\PRE"}));
+  const std::string inf = harness::DriverInf({"ROOT\\TOLLAVER_PRE"});
+  harness::WriteFile(work_dir() / "pre.inf", inf);
   for (const char* typed : {"pre.inf", "p*.inf"}) {
     const auto traced = RunThroughDoor(kTollaver, {typed});
-    const auto copies = traced.Calls("SetupCopyOEMInfA");
-    ASSERT_EQ(copies.size(), 1u);
-    ExpectArgs(copies[0],
-               {{"source", harness::WindowsPath(work_dir()) + "\\" + typed},
-                {"media_location", "(null)"},
-                {"media_type", std::to_string(SPOST_PATH)},
-                {"copy_style", "0"},
-                {"size", "256"}});
-    const auto directory = traced.Calls("GetCurrentDirectoryA");
-    ASSERT_EQ(directory.size(), 1u);
-    EXPECT_EQ(directory[0].Arg("size"), std::to_string(MAX_PATH));
+    ExpectCalls(traced, "SetupCopyOEMInfA", 1,
+                {{"source", harness::WindowsPath(work_dir()) + "\\" + typed},
+                 {"size", "256"}});
+    ExpectCalls(traced, "GetCurrentDirectoryA", 1,
+                {{"size", std::to_string(MAX_PATH)}});
     // The search handle is closed whatever the service said.
     ExpectNothingLeaked(traced);
   }
+  EXPECT_EQ(harness::PreInstalled(inf).size(), 1u);
 }
 
 // Each failure ends with its own line and -1, and never leaves a handle open;
 // a search handle that cannot be closed changes nothing.
 TEST_F(TollaverDoor, FailuresEndWithTheirLine) {
-  harness::WriteFile(work_dir() / "ok.inf", harness::DriverInf({"ROOT\\OK"}));
+  const std::string inf = harness::DriverInf({"ROOT\\TOLLAVER_OK"});
+  harness::WriteFile(work_dir() / "ok.inf", inf);
   const struct {
     harness::Fault fault;
     harness::Outcome outcome;
@@ -70,6 +67,8 @@ TEST_F(TollaverDoor, FailuresEndWithTheirLine) {
     EXPECT_EQ(traced, outcome);
     ExpectNothingLeaked(traced);
   }
+  // Only the run whose failure came after the copy made one.
+  EXPECT_EQ(harness::PreInstalled(inf).size(), 1u);
 }
 
 // A directory of 250 characters, as deep as Wine starts a program in: it
@@ -78,9 +77,9 @@ TEST_F(TollaverDoor, DeepCurrentDirectoryLeavesNoRoomForTheName) {
   fs::path deep = work_dir();
   while (harness::WindowsPath(deep).size() < 240) deep /= "deeper";
   deep /= std::string(250 - harness::WindowsPath(deep).size() - 1, 'd');
-  ASSERT_EQ(harness::WindowsPath(deep).size(), 250u);
   fs::create_directories(deep);
-  harness::WriteFile(deep / "a.inf", harness::DriverInf({"ROOT\\DEEP"}));
+  const std::string inf = harness::DriverInf({"ROOT\\TOLLAVER_DEEP"});
+  harness::WriteFile(deep / "a.inf", inf);
   harness::RunOptions in_deep;
   in_deep.cwd = deep;
 
@@ -90,6 +89,7 @@ TEST_F(TollaverDoor, DeepCurrentDirectoryLeavesNoRoomForTheName) {
 
   // A short name still fits.
   EXPECT_EQ(RunThroughDoor(kTollaver, {"a.inf"}, {}, in_deep), Ends("", 0));
+  EXPECT_EQ(harness::PreInstalled(inf).size(), 1u);
 }
 
 }  // namespace

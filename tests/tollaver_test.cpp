@@ -4,12 +4,11 @@
 #include <windows.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "support/case_ledger.h"
 #include "support/driver_inf.h"
 #include "support/fixture.h"
 #include "support/machine.h"
@@ -23,22 +22,6 @@ using messages::kTollaverIllegal;
 using messages::kTollaverNoFile;
 using messages::kTollaverRefused;
 using messages::kTollaverTooLong;
-
-std::string ReadFile(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// The files of the INF folder holding exactly these bytes.
-std::vector<fs::path> CopiesOf(const std::string& bytes) {
-  std::vector<fs::path> copies;
-  for (const auto& entry : fs::directory_iterator(harness::InfFolder())) {
-    if (entry.is_regular_file() && ReadFile(entry.path()) == bytes) {
-      copies.push_back(entry.path());
-    }
-  }
-  return copies;
-}
 
 using Tollaver = ToolTest;
 
@@ -54,24 +37,24 @@ TEST_F(Tollaver, MissingFileIsReportedBeforeTheService) {
 TEST_F(Tollaver, ValidInfIsPreInstalledSilently) {
   const std::string inf = harness::DriverInf({"ROOT\\TOLLAVER_DEVICE"});
   harness::WriteFile(work_dir() / "tollaver.inf", inf);
-  ASSERT_TRUE(CopiesOf(inf).empty());
+  ASSERT_TRUE(harness::PreInstalled(inf).empty());
 
   EXPECT_EQ(Run(kTollaver, {"tollaver.inf"}), Ends("", 0));
-  const auto copies = CopiesOf(inf);
+  const auto copies = harness::PreInstalled(inf);
   ASSERT_EQ(copies.size(), 1u);
   EXPECT_TRUE(fs::exists(fs::path(copies[0]).replace_extension(".pnf")));
   EXPECT_TRUE(fs::exists(work_dir() / "tollaver.inf"));
 
   // The same file again reuses the copy.
   EXPECT_EQ(Run(kTollaver, {"tollaver.inf"}).status, 0);
-  EXPECT_EQ(CopiesOf(inf).size(), 1u);
+  EXPECT_EQ(harness::PreInstalled(inf).size(), 1u);
 }
 
 TEST_F(Tollaver, PreInstalledInfServesAsCompatibleDriver) {
   const std::string inf = harness::DriverInf({"ROOT\\TOLLAVER_SERVED"});
   harness::WriteFile(work_dir() / "served.inf", inf);
   ASSERT_EQ(Run(kTollaver, {"served.inf"}).status, 0);
-  const auto copies = CopiesOf(inf);
+  const auto copies = harness::PreInstalled(inf);
   ASSERT_EQ(copies.size(), 1u);
   const harness::Driver copy = {
       copies[0].filename().string(),
@@ -120,7 +103,7 @@ TEST_F(Tollaver, JoinedPathAtTheBounds) {
     if (fits) harness::WriteFile(work_dir() / name, inf);
     EXPECT_EQ(Run(kTollaver, {name}),
               fits ? Ends("", 0) : Ends(kTollaverTooLong, -1));
-    EXPECT_EQ(CopiesOf(inf).size(), fits ? 1u : 0u);
+    EXPECT_EQ(harness::PreInstalled(inf).size(), fits ? 1u : 0u);
   }
   EXPECT_EQ(Run(kTollaver, {std::string(300, 't') + ".inf"}),
             Ends(kTollaverTooLong, -1));
@@ -132,7 +115,10 @@ TEST_F(Tollaver, NameEndingInASpaceIsTheNameWithout) {
   const std::string inf = harness::DriverInf({"ROOT\\TOLLAVER_SPACE"});
   harness::WriteFile(work_dir() / "good.inf", inf);
   EXPECT_EQ(Run(kTollaver, {"good.inf "}), Ends("", 0));
-  EXPECT_EQ(CopiesOf(inf).size(), 1u);
+  EXPECT_EQ(harness::PreInstalled(inf).size(), 1u);
+  // Wine names the copy's PNF file after the name as given, space and all.
+  harness::CaseLedger::Current().MadeFile(harness::InfFolder() /
+                                          "good.inf .pnf");
 }
 
 }  // namespace

@@ -1,5 +1,10 @@
 #include "support/fixture.h"
 
+#include <optional>
+
+#include "support/case_ledger.h"
+#include "support/machine_state.h"
+
 namespace harness {
 
 bool operator==(const ToolRun& run, const Outcome& expected) {
@@ -17,6 +22,35 @@ std::ostream& operator<<(std::ostream& out, const Outcome& outcome) {
 }
 
 }  // namespace harness
+
+namespace {
+
+/// The machine as the last case left it: what the next one must leave.
+std::optional<harness::MachineState>& Expected() {
+  static std::optional<harness::MachineState> state;
+  return state;
+}
+
+}  // namespace
+
+void ToolTest::SetUp() {
+  if (!Expected()) Expected() = harness::SettledMachineState();
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  harness::CaseLedger::Current().Begin(
+      std::string(info->test_suite_name()) + "." + info->name(),
+      shared_names_);
+}
+
+void ToolTest::TearDown() {
+  harness::CaseLedger::Current().Undo();
+  harness::MachineState now = harness::ReadMachineState();
+  const std::string changes = harness::Changes(*Expected(), now);
+  EXPECT_TRUE(changes.empty())
+      << "the case, or a tool it ran, changed the machine for good:\n"
+      << changes;
+  // Each change is told once, by the case that made it.
+  Expected() = std::move(now);
+}
 
 harness::ToolRun ToolTest::Run(Tool tool, const std::vector<std::string>& args,
                                const harness::RunOptions& extra,

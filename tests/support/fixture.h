@@ -1,6 +1,8 @@
 // The base of every test that runs a tool: a fresh working directory for the
-// tool, in the per-test Wine prefix (scripts/wine-run), and what a case
-// expects a run to end with.
+// tool, on the machine (a Wine prefix, scripts/wine-run) that all cases of
+// the test program share, and what a case expects a run to end with. What a
+// case makes through the helpers goes when it ends, and the device list and
+// the INF folder must then be exactly as before it.
 #ifndef TESTS_SUPPORT_FIXTURE_H_
 #define TESTS_SUPPORT_FIXTURE_H_
 
@@ -37,6 +39,13 @@ class ToolTest : public ::testing::Test {
  protected:
   enum Tool { kKestrum, kTollaver };
 
+  void SetUp() override;
+  void TearDown() override;
+
+  /// For cases that act on the sample package's own devices and drivers,
+  /// whose names every such case shares: called first in their SetUp.
+  void ShareNames() { shared_names_ = true; }
+
   /// Runs a tool, as shipped, in the working directory unless `extra` names
   /// another.
   harness::ToolRun Run(Tool tool, const std::vector<std::string>& args,
@@ -52,6 +61,7 @@ class ToolTest : public ::testing::Test {
 
  private:
   harness::TempDir work_;
+  bool shared_names_ = false;
 };
 
 #endif  // TESTS_SUPPORT_FIXTURE_H_

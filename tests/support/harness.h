@@ -28,8 +28,6 @@ struct RunOptions {
   std::filesystem::path cwd;
   /// "NAME=value" entries added to the tool's environment.
   std::vector<std::string> environment;
-  /// What starts the process: the harness's own test stands in for it.
-  CreateProcessFunction create_process = ::CreateProcessA;
 };
 
 /// How long a tool may run before it counts as hung: every run of the suite
@@ -73,6 +71,9 @@ class TempDir {
 
 /// Writes `bytes` to `file` exactly as given (no line-end translation).
 void WriteFile(const std::filesystem::path& file, std::string_view bytes);
+
+/// The bytes of `file`, exactly; none when it is missing.
+std::string ReadWholeFile(const std::filesystem::path& file);
 
 }  // namespace harness
 

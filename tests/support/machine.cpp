@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "support/case_ledger.h"
 #include "support/driver_inf.h"
 #include "support/harness.h"
 
@@ -22,6 +23,21 @@ T Checked(devices::Result<T> result) {
 
 void Checked(const devices::Error& error) {
   if (!error.empty()) ADD_FAILURE() << error;
+}
+
+/// Claims for the running case each string of a hardware-ID value.
+void ClaimIds(const std::string& bytes) {
+  for (std::size_t start = 0; start < bytes.size();) {
+    const std::size_t end = std::min(bytes.find('\0', start), bytes.size());
+    if (end > start) CaseLedger::Current().Claim(bytes.substr(start, end - start));
+    start = end + 1;
+  }
+}
+
+/// A device the running case made, removed when it ends.
+std::string Made(const std::string& instance_id) {
+  if (!instance_id.empty()) CaseLedger::Current().MadeDevice(instance_id);
+  return instance_id;
 }
 
 bool InInfFolder(const std::string& name) {
@@ -51,16 +67,19 @@ std::string AskInfFolder() {
 }  // namespace
 
 std::string CreateDevice(const std::vector<std::string>& hardware_ids) {
-  return Checked(devices::Create(hardware_ids));
+  for (const std::string& id : hardware_ids) CaseLedger::Current().Claim(id);
+  return Made(Checked(devices::Create(hardware_ids)));
 }
 
 std::string CreateDeviceWithRawIds(const std::string& bytes) {
-  return Checked(devices::CreateWithRawIds(bytes));
+  ClaimIds(bytes);
+  return Made(Checked(devices::CreateWithRawIds(bytes)));
 }
 
 std::string CreateDeviceWithValue(unsigned long type,
                                   const std::string& bytes) {
-  return Checked(devices::CreateWithValue(type, bytes));
+  ClaimIds(bytes);
+  return Made(Checked(devices::CreateWithValue(type, bytes)));
 }
 
 void MakeNotPresent(const std::string& instance_id) {
@@ -94,11 +113,30 @@ bool Driver::Intact() const {
 
 bool Driver::Gone() const { return !InInfFolder(inf) && !InInfFolder(pnf); }
 
+std::vector<fs::path> PreInstalled(const std::string& inf) {
+  std::vector<fs::path> copies;
+  for (const auto& entry : fs::directory_iterator(InfFolder())) {
+    if (entry.is_regular_file() && ReadWholeFile(entry.path()) == inf) {
+      copies.push_back(entry.path());
+      CaseLedger::Current().MadeFile(entry.path());
+      CaseLedger::Current().MadeFile(
+          fs::path(entry.path()).replace_extension(".pnf"));
+    }
+  }
+  return copies;
+}
+
 Driver PlaceDriver(const std::string& inf_name,
                    const std::vector<std::string>& hardware_ids, Pnf pnf) {
   const Driver driver = {inf_name,
                          fs::path(inf_name).replace_extension(".pnf").string(),
                          pnf == Pnf::kPlaced};
+  CaseLedger& ledger = CaseLedger::Current();
+  ledger.Claim(driver.inf);
+  for (const std::string& id : hardware_ids) ledger.Claim(id);
+  // Kestrum may have deleted them; whatever is left goes.
+  ledger.MadeFile(InfFolder() / driver.inf);
+  ledger.MadeFile(InfFolder() / driver.pnf);
   WriteFile(InfFolder() / driver.inf, DriverInf(hardware_ids));
   if (driver.pnf_placed) {
     WriteFile(InfFolder() / driver.pnf, "precompiled " + driver.inf);

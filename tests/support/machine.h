@@ -47,6 +47,11 @@ struct Driver {
 
 enum class Pnf { kPlaced, kNone };
 
+/// The files of the INF folder that hold exactly `inf` (the service's copies
+/// of a pre-installed INF file): they go, with their PNF files, when the case
+/// ends.
+std::vector<std::filesystem::path> PreInstalled(const std::string& inf);
+
 /// Places a driver for these hardware IDs in the INF folder as `inf_name`,
 /// with its PNF file beside it unless told otherwise.
 Driver PlaceDriver(const std::string& inf_name,

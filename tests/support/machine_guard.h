@@ -20,19 +20,12 @@ inline constexpr char kAsOnWindowsVariable[] = "TOOLS_TESTS_AS_ON_WINDOWS";
 /// The exit status of a program that refused to run.
 inline constexpr int kRefusedStatus = 3;
 
-/// Whether this process runs under Wine, whose ntdll exports
-/// wine_get_version (unless kAsOnWindowsVariable is 1).
-bool RunsUnderWine();
-
-/// Whether a program that changes the machine may run: always under Wine,
-/// elsewhere only when kMayChangeMachineVariable is exactly "1".
-bool MayChangeMachine(bool under_wine, const char* allowed);
-
 /// The one line a program prints instead of running.
 std::string RefusalLine(std::string_view program);
 
-/// For a program's main: whether it may go on here; prints its refusal line
-/// when it may not.
+/// For a program's main: whether it may go on here (always under Wine,
+/// elsewhere only when kMayChangeMachineVariable is exactly "1"); prints its
+/// refusal line when it may not.
 bool MayChangeThisMachine(const char* program);
 
 }  // namespace harness

@@ -1,8 +1,6 @@
 #include "support/process_start.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
 
 namespace harness {
 namespace {
@@ -41,46 +39,11 @@ std::string CommandLine(const std::filesystem::path& program,
   return line;
 }
 
-/// This process's own file in the start log folder, made on first use in
-/// that folder: many processes log at once, and appends to one shared file
-/// may be lost. Empty when the run keeps no start log.
-std::string OwnLogFile() {
-  static std::string folder_used;
-  static std::string file;
-  const char* variable = std::getenv(kStartLogVariable);
-  const std::string folder = variable != nullptr ? variable : "";
-  if (folder != folder_used) {
-    folder_used = folder;
-    // A name no other writer has, however many prefixes run at once.
-    char name[MAX_PATH] = {};
-    file = !folder.empty() &&
-                   GetTempFileNameA(FromUnixPath(folder).string().c_str(),
-                                    "run", 0, name) != 0
-               ? name
-               : "";
-  }
-  return file;
-}
-
-/// Appends a line to the start log, if the run keeps one.
-void LogStart(const char* kind, const std::filesystem::path& program) {
-  const std::string file = OwnLogFile();
-  if (file.empty()) return;
-  std::ofstream(file, std::ios::app)
-      << kind << "\t" << program.string() << "\n";
-}
-
-/// Says that a start was fumbled, where a person and the run's count see it.
-void NoteRestart(const std::filesystem::path& program, int restart) {
-  std::fprintf(stderr,
-               "harness: Wine fumbled the start of %s (error %lu); starting "
-               "it again (%d of %d)\n",
-               program.string().c_str(), kFumbledStartError, restart,
-               kMaxRestarts);
-  LogStart("restart", program);
-}
-
 }  // namespace
+
+bool StartsAgain(DWORD error, int restarts) {
+  return error == kFumbledStartError && restarts < kMaxRestarts;
+}
 
 Handle InheritableCopy(HANDLE handle) {
   HANDLE copy = nullptr;
@@ -111,23 +74,25 @@ ProcessStart StartProcess(const StartRequest& request) {
     std::string command = command_line;
     std::string environment = request.environment;
     PROCESS_INFORMATION process = {};
-    if (request.create_process(
-            request.program.string().c_str(), command.data(), nullptr, nullptr,
-            TRUE, 0, environment.empty() ? nullptr : environment.data(),
-            request.cwd.empty() ? nullptr : request.cwd.c_str(), &startup,
-            &process)) {
+    if (CreateProcessA(request.program.string().c_str(), command.data(),
+                       nullptr, nullptr, TRUE, 0,
+                       environment.empty() ? nullptr : environment.data(),
+                       request.cwd.empty() ? nullptr : request.cwd.c_str(),
+                       &startup, &process)) {
       start.process.reset(process.hProcess);
       CloseHandle(process.hThread);
       start.error = 0;
-      LogStart("start", request.program);
       return start;
     }
     start.error = GetLastError();
-    if (start.error != kFumbledStartError || start.restarts == kMaxRestarts) {
-      return start;
-    }
+    if (!StartsAgain(start.error, start.restarts)) return start;
     ++start.restarts;
-    NoteRestart(request.program, start.restarts);
+    // In the case's own output, where anyone reading a run looks.
+    std::printf("harness: Wine fumbled the start of %s (error %lu); starting "
+                "it again (%d of %d)\n",
+                request.program.string().c_str(), start.error, start.restarts,
+                kMaxRestarts);
+    std::fflush(stdout);
   }
 }
 

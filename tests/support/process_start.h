@@ -1,13 +1,12 @@
 // Starting a Windows program, and starting it again when Wine fumbled the
-// start: the one place where the suite, the demo and the bench tell Wine's
-// failure to start a program from anything the program did.
+// start: the one place where the suite tells Wine's failure to start a
+// program from anything the program did.
 #ifndef TESTS_SUPPORT_PROCESS_START_H_
 #define TESTS_SUPPORT_PROCESS_START_H_
 
 #include <windows.h>
 
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,16 +31,9 @@ inline constexpr DWORD kFumbledStartError = ERROR_INTERNAL_ERROR;
 /// How many times a fumbled start is started again.
 inline constexpr int kMaxRestarts = 2;
 
-/// The variable naming the start log: a folder (a Unix path under Wine) in
-/// which each process that starts programs keeps a file of its own, with a
-/// line "start" for each program started and "restart" for each fumbled
-/// start started again, so that a whole run can count them.
-inline constexpr char kStartLogVariable[] = "WINE_START_LOG";
-
-/// CreateProcessA's shape, so that the harness's own test can stand in for it.
-using CreateProcessFunction = std::function<BOOL(
-    LPCSTR, LPSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD,
-    LPVOID, LPCSTR, LPSTARTUPINFOA, LPPROCESS_INFORMATION)>;
+/// Whether a start that failed with `error`, after `restarts` restarts, is
+/// started again: only Wine's fumble, and only kMaxRestarts times.
+bool StartsAgain(DWORD error, int restarts);
 
 /// What a program start gave.
 struct ProcessStart {
@@ -65,20 +57,19 @@ struct StartRequest {
   HANDLE input = nullptr;
   HANDLE output = nullptr;
   HANDLE error = nullptr;
-  CreateProcessFunction create_process = ::CreateProcessA;
 };
 
 /// An inheritable duplicate of one of our own handles, for a child; empty
 /// when there is none to copy.
 Handle InheritableCopy(HANDLE handle);
 
-/// The path a program under Wine opens for a path that the build or a script
-/// gave: a Unix path is on Wine's drive Z:.
+/// The path a program under Wine opens for a path that the build gave: a
+/// Unix path is on Wine's drive Z:.
 std::filesystem::path FromUnixPath(const std::string& path);
 
 /// Starts a program with handle inheritance. A start that Wine fumbled is
-/// started again, at most kMaxRestarts times, each noted on standard error
-/// and in the start log; any other failure is the caller's to report.
+/// started again (StartsAgain), each time with a line on standard output;
+/// any other failure is the caller's to report.
 ProcessStart StartProcess(const StartRequest& request);
 
 }  // namespace harness

@@ -110,7 +110,6 @@ ToolRun RunTool(const std::filesystem::path& tool,
   request.input = input.get();
   request.output = output_writer.get();
   request.error = errors.get();
-  request.create_process = options.create_process;
   ProcessStart started = StartProcess(request);
   run.restarts = started.restarts;
   if (!started.process) {

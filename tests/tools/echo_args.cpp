@@ -2,12 +2,9 @@
 // Prints each argument as "[arg]", then "cwd=<current directory>" and
 // "probe=<$HARNESS_PROBE>", then HARNESS_LINES lines of 99 letters, one line
 // "cr\r\n", and exits with HARNESS_EXIT; or crashes when HARNESS_CRASH is set.
-// Each run first appends a line to the file HARNESS_RUNS names, if set, so
-// that a test can count how often it was started.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace {
@@ -20,9 +17,6 @@ int EnvironmentNumber(const char* name) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (const char* runs = std::getenv("HARNESS_RUNS")) {
-    std::ofstream(runs, std::ios::app) << "ran\n";
-  }
   for (int i = 1; i < argc; ++i) std::printf("[%s]\n", argv[i]);
   std::printf("cwd=%s\n", std::filesystem::current_path().string().c_str());
   const char* probe = std::getenv("HARNESS_PROBE");
