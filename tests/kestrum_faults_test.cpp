@@ -297,6 +297,12 @@ class KestrumFaultSweep : public DoorTest {
             kKestrum, args, {{operation, call, kGeneralFailure}});
         EXPECT_TRUE(traced.status == 0 || traced.status == 1) << traced.status;
         ExpectNothingLeaked(traced);
+        // That very call failed with the code (free has none to report).
+        const auto faulted = traced.Calls(operation);
+        ASSERT_GE(faulted.size(), static_cast<std::size_t>(call));
+        if (operation != "free") {
+          EXPECT_EQ(faulted[call - 1].Number("error"), kGeneralFailure);
+        }
       }
     }
   }
