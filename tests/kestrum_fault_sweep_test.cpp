@@ -83,8 +83,15 @@ class KestrumFaultSweep : public DoorTest {
       for (const int call : std::set<int>{1, count}) {
         SCOPED_TRACE(operation + " #" + std::to_string(call));
         Prepare(id, inf);
-        ExpectNothingLeaked(RunThroughDoor(
-            kKestrum, args, {{operation, call, kGeneralFailure}}));
+        const auto traced = RunThroughDoor(
+            kKestrum, args, {{operation, call, kGeneralFailure}});
+        ExpectNothingLeaked(traced);
+        // That very call failed with the code (free has none to report).
+        const auto faulted = traced.Calls(operation);
+        ASSERT_GE(faulted.size(), static_cast<std::size_t>(call));
+        if (operation != "free") {
+          EXPECT_EQ(faulted[call - 1].Number("error"), kGeneralFailure);
+        }
       }
     }
   }

@@ -1,6 +1,5 @@
 // The door's side of every operation: count the call, fail it or answer for it
 // when a fault is due, else pass it to the real service; trace it either way.
-#define TOOLS_DOOR_IMPLEMENTATION
 #include "door.h"
 
 #include <algorithm>
@@ -15,8 +14,9 @@
 namespace door {
 namespace {
 
-/// One call of an operation: whether a fault is due, and its trace line,
-/// written with the result and the last-error code the call leaves.
+/// One call of an operation: whether a fault is due, and its trace line: the
+/// fields chained onto the call, then the result and the last-error code the
+/// call leaves.
 class Call {
  public:
   explicit Call(std::string_view operation)
@@ -24,7 +24,24 @@ class Call {
   Call(const Call&) = delete;
   Call& operator=(const Call&) = delete;
 
-  TraceLine& line() { return line_; }
+  /// The trace line's fields, as TraceLine writes them.
+  template <typename Value>
+  Call& Text(std::string_view key, Value value) {
+    line_.Text(key, value);
+    return *this;
+  }
+  Call& Number(std::string_view key, unsigned long long value) {
+    line_.Number(key, value);
+    return *this;
+  }
+  Call& Hex(std::string_view key, unsigned long long value) {
+    line_.Hex(key, value);
+    return *this;
+  }
+  Call& Address(std::string_view key, const void* address) {
+    line_.Address(key, address);
+    return *this;
+  }
 
   /// Whether the call must fail instead of reaching the service.
   bool Fails() const { return fault_ && fault_->answer.empty(); }
@@ -34,24 +51,23 @@ class Call {
     return fault_ ? fault_->answer : std::string_view();
   }
 
-  /// Fails the call when a fault is due, else passes it to the service.
-  template <typename T, typename Service>
-  T Pass(T failure, Service service) {
-    return Fails() ? Fail(failure) : Finish(service());
-  }
-
-  /// Ends a call that released its resource for real: `failure` when a fault
-  /// is due, else the service's result.
-  template <typename T>
-  T Released(T failure, T result) {
-    return Fails() ? Fail(failure) : Finish(result);
-  }
-
-  /// Ends a failing call: `failure` is returned with the fault's code.
-  template <typename T>
-  T Fail(T failure) {
+  /// Fails the call when a fault is due, else passes `args` to `service`: the
+  /// real operation, or a lambda that traces what it gave as well.
+  template <typename Service, typename... Args>
+  auto Pass(std::invoke_result_t<Service, Args...> failure, Service service,
+            Args... args) {
+    if (!Fails()) return Finish(service(args...));
     SetLastError(fault_->error);
     return Finish(failure);
+  }
+
+  /// As Pass, but the service releases its resource for real even when a
+  /// fault is due, which the call then reports.
+  template <typename Service, typename... Args>
+  auto Release(std::invoke_result_t<Service, Args...> failure, Service service,
+               Args... args) {
+    const auto result = service(args...);
+    return Pass(failure, [result] { return result; });
   }
 
   /// Traces the result with the code the call left, which stays.
@@ -107,23 +123,26 @@ DWORD SizeOf(const SP_DEVINFO_DATA* device) {
 
 HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID* class_guid, PCSTR enumerator,
                                      HWND parent, DWORD flags) {
-  Call call("SetupDiGetClassDevsA");
-  call.line()
+  return Call(__func__)
       .Address("class", class_guid)
       .Text("enumerator", enumerator)
-      .Hex("flags", flags);
-  if (call.Fails()) return call.Fail(INVALID_HANDLE_VALUE);
-  HDEVINFO set = ::SetupDiGetClassDevsA(class_guid, enumerator, parent, flags);
-  if (set != INVALID_HANDLE_VALUE) TraceEvent("open", "devinfo", "id", set);
-  return call.Finish(set);
+      .Hex("flags", flags)
+      .Pass(INVALID_HANDLE_VALUE, [&] {
+        HDEVINFO set =
+            ::SetupDiGetClassDevsA(class_guid, enumerator, parent, flags);
+        if (set != INVALID_HANDLE_VALUE) {
+          TraceEvent("open", "devinfo", "id", set);
+        }
+        return set;
+      });
 }
 
 BOOL WINAPI SetupDiEnumDeviceInfo(HDEVINFO set, DWORD index,
                                   PSP_DEVINFO_DATA device) {
-  Call call("SetupDiEnumDeviceInfo");
-  call.line().Number("index", index).Number("device_cbSize", SizeOf(device));
-  return call.Pass(FALSE,
-                   [&] { return ::SetupDiEnumDeviceInfo(set, index, device); });
+  return Call(__func__)
+      .Number("index", index)
+      .Number("device_cbSize", SizeOf(device))
+      .Pass(FALSE, ::SetupDiEnumDeviceInfo, set, index, device);
 }
 
 BOOL WINAPI SetupDiGetDeviceRegistryPropertyA(HDEVINFO set,
@@ -131,256 +150,238 @@ BOOL WINAPI SetupDiGetDeviceRegistryPropertyA(HDEVINFO set,
                                               DWORD property, PDWORD type,
                                               PBYTE buffer, DWORD size,
                                               PDWORD required) {
-  Call call("SetupDiGetDeviceRegistryPropertyA");
-  call.line()
-      .Number("device_cbSize", SizeOf(device))
+  Call call(__func__);
+  call.Number("device_cbSize", SizeOf(device))
       .Number("property", property)
       .Number("size", size);
-  if (call.Fails()) return call.Fail(FALSE);
-  const BOOL result = ::SetupDiGetDeviceRegistryPropertyA(
-      set, device, property, type, buffer, size, required);
-  if (required != nullptr) call.line().Number("required", *required);
-  return call.Finish(result);
+  return call.Pass(FALSE, [&] {
+    const BOOL result = ::SetupDiGetDeviceRegistryPropertyA(
+        set, device, property, type, buffer, size, required);
+    if (required != nullptr) call.Number("required", *required);
+    return result;
+  });
 }
 
 BOOL WINAPI SetupDiCallClassInstaller(DI_FUNCTION function, HDEVINFO set,
                                       PSP_DEVINFO_DATA device) {
-  Call call("SetupDiCallClassInstaller");
-  call.line()
+  return Call(__func__)
       .Number("function", function)
-      .Number("device_cbSize", SizeOf(device));
-  return call.Pass(FALSE, [&] {
-    return ::SetupDiCallClassInstaller(function, set, device);
-  });
+      .Number("device_cbSize", SizeOf(device))
+      .Pass(FALSE, ::SetupDiCallClassInstaller, function, set, device);
 }
 
 BOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO set) {
-  Call call("SetupDiDestroyDeviceInfoList");
-  const BOOL result = ::SetupDiDestroyDeviceInfoList(set);
   TraceEvent("close", "devinfo", "id", set);
-  return call.Released(BOOL{FALSE}, result);
+  return Call(__func__).Release(FALSE, ::SetupDiDestroyDeviceInfoList, set);
 }
 
 BOOL WINAPI SetupDiGetDeviceInstallParamsA(HDEVINFO set,
                                            PSP_DEVINFO_DATA device,
                                            PSP_DEVINSTALL_PARAMS_A params) {
-  Call call("SetupDiGetDeviceInstallParamsA");
-  call.line()
+  return Call(__func__)
       .Number("device_cbSize", SizeOf(device))
-      .Number("params_cbSize", params->cbSize);
-  return call.Pass(FALSE, [&] {
-    return ::SetupDiGetDeviceInstallParamsA(set, device, params);
-  });
+      .Number("params_cbSize", params->cbSize)
+      .Pass(FALSE, ::SetupDiGetDeviceInstallParamsA, set, device, params);
 }
 
 BOOL WINAPI SetupDiSetDeviceInstallParamsA(HDEVINFO set,
                                            PSP_DEVINFO_DATA device,
                                            PSP_DEVINSTALL_PARAMS_A params) {
-  Call call("SetupDiSetDeviceInstallParamsA");
-  call.line()
+  return Call(__func__)
       .Number("device_cbSize", SizeOf(device))
       .Number("params_cbSize", params->cbSize)
-      .Hex("FlagsEx", params->FlagsEx);
-  return call.Pass(FALSE, [&] {
-    return ::SetupDiSetDeviceInstallParamsA(set, device, params);
-  });
+      .Hex("FlagsEx", params->FlagsEx)
+      .Pass(FALSE, ::SetupDiSetDeviceInstallParamsA, set, device, params);
 }
 
 BOOL WINAPI SetupDiBuildDriverInfoList(HDEVINFO set, PSP_DEVINFO_DATA device,
                                        DWORD type) {
-  Call call("SetupDiBuildDriverInfoList");
-  call.line().Number("device_cbSize", SizeOf(device)).Number("type", type);
-  if (call.Fails()) return call.Fail(FALSE);
-  const BOOL built = ::SetupDiBuildDriverInfoList(set, device, type);
-  if (built) TraceDriverList("open", set, device);
-  return call.Finish(built);
+  return Call(__func__)
+      .Number("device_cbSize", SizeOf(device))
+      .Number("type", type)
+      .Pass(FALSE, [&] {
+        const BOOL built = ::SetupDiBuildDriverInfoList(set, device, type);
+        if (built) TraceDriverList("open", set, device);
+        return built;
+      });
 }
 
 BOOL WINAPI SetupDiEnumDriverInfoA(HDEVINFO set, PSP_DEVINFO_DATA device,
                                    DWORD type, DWORD index,
                                    PSP_DRVINFO_DATA_A driver) {
-  Call call("SetupDiEnumDriverInfoA");
-  call.line()
+  return Call(__func__)
       .Number("device_cbSize", SizeOf(device))
       .Number("type", type)
       .Number("index", index)
-      .Number("driver_cbSize", driver->cbSize);
-  return call.Pass(FALSE, [&] {
-    return ::SetupDiEnumDriverInfoA(set, device, type, index, driver);
-  });
+      .Number("driver_cbSize", driver->cbSize)
+      .Pass(FALSE, ::SetupDiEnumDriverInfoA, set, device, type, index, driver);
 }
 
 BOOL WINAPI SetupDiGetDriverInfoDetailA(HDEVINFO set, PSP_DEVINFO_DATA device,
                                         PSP_DRVINFO_DATA_A driver,
                                         PSP_DRVINFO_DETAIL_DATA_A detail,
                                         DWORD size, PDWORD required) {
-  Call call("SetupDiGetDriverInfoDetailA");
-  call.line()
-      .Number("device_cbSize", SizeOf(device))
+  Call call(__func__);
+  call.Number("device_cbSize", SizeOf(device))
       .Number("driver_cbSize", driver->cbSize)
       .Number("detail_cbSize", detail->cbSize)
       .Number("size", size);
-  if (call.Fails()) return call.Fail(FALSE);
-  const BOOL result = ::SetupDiGetDriverInfoDetailA(set, device, driver, detail,
-                                                    size, required);
-  const bool filled = result || GetLastError() == ERROR_INSUFFICIENT_BUFFER;
-  char* const name = detail->InfFileName;
-  char* const name_end = name + MAX_PATH;
-  std::string_view answer = call.answer();
-  if (filled && answer == "unended") {
-    // The name runs on to the field's end, as a path longer than it would.
-    std::fill(std::find(name, name_end, '\0'), name_end, 'x');
-  } else if (filled && answer.rfind("inf:", 0) == 0) {
-    answer.remove_prefix(4);
-    const std::size_t length =
-        std::min(answer.size(), std::size_t{MAX_PATH - 1});
-    std::copy_n(answer.data(), length, name);
-    name[length] = '\0';
-  }
-  call.line().Text(
-      "InfFileName",
-      std::string_view(name, std::find(name, name_end, '\0') - name));
-  return call.Finish(result);
+  return call.Pass(FALSE, [&] {
+    const BOOL result = ::SetupDiGetDriverInfoDetailA(set, device, driver,
+                                                      detail, size, required);
+    const bool filled = result || GetLastError() == ERROR_INSUFFICIENT_BUFFER;
+    char* const name = detail->InfFileName;
+    char* const name_end = name + MAX_PATH;
+    std::string_view answer = call.answer();
+    if (filled && answer == "unended") {
+      // The name runs on to the field's end, as a path longer than it would.
+      std::fill(std::find(name, name_end, '\0'), name_end, 'x');
+    } else if (filled && answer.rfind("inf:", 0) == 0) {
+      answer.remove_prefix(4);
+      const std::size_t length =
+          std::min(answer.size(), std::size_t{MAX_PATH - 1});
+      std::copy_n(answer.data(), length, name);
+      name[length] = '\0';
+    }
+    call.Text("InfFileName",
+              std::string_view(name, std::find(name, name_end, '\0') - name));
+    return result;
+  });
 }
 
 BOOL WINAPI SetupDiDestroyDriverInfoList(HDEVINFO set, PSP_DEVINFO_DATA device,
                                          DWORD type) {
-  Call call("SetupDiDestroyDriverInfoList");
-  call.line().Number("device_cbSize", SizeOf(device)).Number("type", type);
-  const BOOL result = ::SetupDiDestroyDriverInfoList(set, device, type);
   TraceDriverList("close", set, device);
-  return call.Released(BOOL{FALSE}, result);
+  return Call(__func__)
+      .Number("device_cbSize", SizeOf(device))
+      .Number("type", type)
+      .Release(FALSE, ::SetupDiDestroyDriverInfoList, set, device, type);
 }
 
 BOOL WINAPI SetupCopyOEMInfA(PCSTR source, PCSTR media_location,
                              DWORD media_type, DWORD copy_style,
                              PSTR destination, DWORD size, PDWORD required,
                              PSTR* component) {
-  Call call("SetupCopyOEMInfA");
-  call.line()
+  return Call(__func__)
       .Text("source", source)
       .Text("media_location", media_location)
       .Number("media_type", media_type)
       .Number("copy_style", copy_style)
-      .Number("size", size);
-  return call.Pass(FALSE, [&] {
-    return ::SetupCopyOEMInfA(source, media_location, media_type, copy_style,
-                              destination, size, required, component);
-  });
+      .Number("size", size)
+      .Pass(FALSE, ::SetupCopyOEMInfA, source, media_location, media_type,
+            copy_style, destination, size, required, component);
 }
 
 DWORD WINAPI GetCurrentDirectoryA(DWORD size, LPSTR buffer) {
-  Call call("GetCurrentDirectoryA");
-  call.line().Number("size", size);
-  if (call.Fails()) return call.Fail(DWORD{0});
+  Call call(__func__);
+  call.Number("size", size);
   // A directory of `size` characters: the buffer is left as it is, and the
   // size it would take, with its NUL, comes back.
   if (call.answer() == "long") return call.Finish(size + 1);
-  return call.Finish(::GetCurrentDirectoryA(size, buffer));
+  return call.Pass(0, ::GetCurrentDirectoryA, size, buffer);
 }
 
 DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key,
                                       LPCSTR fallback, LPSTR buffer, DWORD size,
                                       LPCSTR path) {
-  Call call("GetPrivateProfileStringA");
-  call.line()
-      .Text("section", section)
+  Call call(__func__);
+  call.Text("section", section)
       .Text("key", key)
       .Text("default", fallback)
       .Number("size", size)
       .Text("path", path);
-  if (call.Fails()) return call.Fail(DWORD{0});
-  const DWORD length =
-      ::GetPrivateProfileStringA(section, key, fallback, buffer, size, path);
-  call.line().Text("value", buffer);
-  return call.Finish(length);
+  return call.Pass(0, [&] {
+    const DWORD length =
+        ::GetPrivateProfileStringA(section, key, fallback, buffer, size, path);
+    call.Text("value", buffer);
+    return length;
+  });
 }
 
 UINT WINAPI GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT fallback,
                                   LPCSTR path) {
-  Call call("GetPrivateProfileIntA");
-  call.line()
+  return Call(__func__)
       .Text("section", section)
       .Text("key", key)
       .Number("default", static_cast<UINT>(fallback))
-      .Text("path", path);
-  return call.Pass(static_cast<UINT>(fallback), [&] {
-    return ::GetPrivateProfileIntA(section, key, fallback, path);
-  });
+      .Text("path", path)
+      .Pass(fallback, ::GetPrivateProfileIntA, section, key, fallback, path);
 }
 
 BOOL WINAPI DeleteFileA(LPCSTR path) {
-  Call call("DeleteFileA");
-  call.line().Text("path", path);
-  return call.Pass(FALSE, [&] { return ::DeleteFileA(path); });
+  return Call(__func__).Text("path", path).Pass(FALSE, ::DeleteFileA, path);
 }
 
 HANDLE WINAPI FindFirstFileA(LPCSTR path, LPWIN32_FIND_DATAA found) {
-  Call call("FindFirstFileA");
-  call.line().Text("path", path);
-  if (call.Fails()) return call.Fail(INVALID_HANDLE_VALUE);
-  HANDLE search = ::FindFirstFileA(path, found);
-  if (search != INVALID_HANDLE_VALUE) TraceEvent("open", "find", "id", search);
-  return call.Finish(search);
+  return Call(__func__).Text("path", path).Pass(INVALID_HANDLE_VALUE, [&] {
+    HANDLE search = ::FindFirstFileA(path, found);
+    if (search != INVALID_HANDLE_VALUE) {
+      TraceEvent("open", "find", "id", search);
+    }
+    return search;
+  });
 }
 
 BOOL WINAPI FindClose(HANDLE search) {
-  Call call("FindClose");
-  const BOOL result = ::FindClose(search);
   TraceEvent("close", "find", "id", search);
-  return call.Released(BOOL{FALSE}, result);
+  return Call(__func__).Release(FALSE, ::FindClose, search);
 }
 
 DWORD WINAPI FormatMessageA(DWORD flags, LPCVOID source, DWORD code,
                             DWORD language, LPSTR buffer, DWORD size,
                             va_list* arguments) {
-  Call call("FormatMessageA");
-  call.line().Hex("flags", flags).Hex("code", code).Hex("language", language);
-  if (call.Fails()) return call.Fail(DWORD{0});
-  const DWORD length =
-      ::FormatMessageA(flags, source, code, language, buffer, size, arguments);
-  if (length != 0 && (flags & FORMAT_MESSAGE_ALLOCATE_BUFFER) != 0) {
-    TraceBlock("heap", *reinterpret_cast<char**>(buffer), length + 1);
-  }
-  return call.Finish(length);
+  return Call(__func__)
+      .Hex("flags", flags)
+      .Hex("code", code)
+      .Hex("language", language)
+      .Pass(0, [&] {
+        const DWORD length = ::FormatMessageA(flags, source, code, language,
+                                              buffer, size, arguments);
+        if (length != 0 && (flags & FORMAT_MESSAGE_ALLOCATE_BUFFER) != 0) {
+          TraceBlock("heap", *reinterpret_cast<char**>(buffer), length + 1);
+        }
+        return length;
+      });
 }
 
 HLOCAL WINAPI LocalAlloc(UINT flags, SIZE_T bytes) {
-  Call call("LocalAlloc");
-  call.line().Hex("flags", flags).Number("bytes", bytes);
-  if (call.Fails()) return call.Fail(HLOCAL{nullptr});
-  HLOCAL block = ::LocalAlloc(flags, bytes);
-  if (block != nullptr) TraceBlock("heap", block, bytes);
-  return call.Finish(block);
+  return Call(__func__)
+      .Hex("flags", flags)
+      .Number("bytes", bytes)
+      .Pass(nullptr, [&] {
+        HLOCAL block = ::LocalAlloc(flags, bytes);
+        if (block != nullptr) TraceBlock("heap", block, bytes);
+        return block;
+      });
 }
 
 HLOCAL WINAPI LocalFree(HLOCAL block) {
-  Call call("LocalFree");
-  call.line().Address("block", block);
-  TraceLine freed("free", "heap");
-  freed.Address("block", block);
-  const HLOCAL result = ::LocalFree(block);
-  if (block != nullptr) freed.Write();
-  return call.Released(block, result);
+  if (block != nullptr) TraceEvent("free", "heap", "block", block);
+  return Call(__func__)
+      .Address("block", block)
+      .Release(block, ::LocalFree, block);
 }
 
 char* _strdup(const char* text) {
-  Call call("_strdup");
-  call.line().Text("text", text);
-  if (call.Fails()) return call.Fail(static_cast<char*>(nullptr));
-  char* copy = ::_strdup(text);
-  if (copy != nullptr) TraceBlock("crt", copy, strlen(copy) + 1);
-  return call.Finish(copy);
+  return Call(__func__).Text("text", text).Pass(nullptr, [&] {
+    char* copy = ::_strdup(text);
+    if (copy != nullptr) TraceBlock("crt", copy, strlen(copy) + 1);
+    return copy;
+  });
 }
 
 void free(void* block) {
-  Call call("free");
-  call.line().Address("block", block);
-  TraceLine freed("free", "crt");
-  freed.Address("block", block);
+  Call call(__func__);
+  call.Address("block", block);
+  if (block != nullptr) TraceEvent("free", "crt", "block", block);
   ::free(block);
-  if (block != nullptr) freed.Write();
   call.Finish(0);
 }
+
+// Takes each listed operation's address: one not defined above fails the link.
+#define DOOR_OPERATION(name) \
+  [[gnu::used]] constexpr auto* name##_defined = &name;
+#include "operations.inc"
+#undef DOOR_OPERATION
 
 }  // namespace door

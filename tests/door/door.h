@@ -1,8 +1,9 @@
 // The test-only door. The build forces this header into every source of a
-// tool's door variant (-include, before the tool's own headers), so that each
-// operating-system operation the tool calls reaches the function of the same
-// name in namespace door, which passes it straight to the real service unless
-// the process's environment says otherwise:
+// tool's door variant (-include, before the tool's own headers), and after it
+// a header it makes from operations.inc that defines each operation's name as
+// door::name, so that each operating-system operation the tool calls reaches
+// the function of the same name in namespace door, which passes it straight to
+// the real service unless the process's environment says otherwise:
 //
 //   TOOLS_FAULTS="Operation#n=value,..."  the n-th call of Operation (from 1;
 //       0: every call) does not reach the service. A value 0xCODE (or a
@@ -33,63 +34,16 @@
 #include <windows.h>
 #include <setupapi.h>
 // clang-format on
-// Every C header the tools include, before the names below are taken over.
+// Every C header the tools include, before their operations are taken over.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
-// Each operation with the very type of the real one.
+// Each operation of operations.inc with the very type of the real one.
 namespace door {
-decltype(::SetupDiGetClassDevsA) SetupDiGetClassDevsA;
-decltype(::SetupDiEnumDeviceInfo) SetupDiEnumDeviceInfo;
-decltype(::SetupDiGetDeviceRegistryPropertyA) SetupDiGetDeviceRegistryPropertyA;
-decltype(::SetupDiCallClassInstaller) SetupDiCallClassInstaller;
-decltype(::SetupDiDestroyDeviceInfoList) SetupDiDestroyDeviceInfoList;
-decltype(::SetupDiGetDeviceInstallParamsA) SetupDiGetDeviceInstallParamsA;
-decltype(::SetupDiSetDeviceInstallParamsA) SetupDiSetDeviceInstallParamsA;
-decltype(::SetupDiBuildDriverInfoList) SetupDiBuildDriverInfoList;
-decltype(::SetupDiEnumDriverInfoA) SetupDiEnumDriverInfoA;
-decltype(::SetupDiGetDriverInfoDetailA) SetupDiGetDriverInfoDetailA;
-decltype(::SetupDiDestroyDriverInfoList) SetupDiDestroyDriverInfoList;
-decltype(::SetupCopyOEMInfA) SetupCopyOEMInfA;
-decltype(::GetCurrentDirectoryA) GetCurrentDirectoryA;
-decltype(::GetPrivateProfileStringA) GetPrivateProfileStringA;
-decltype(::GetPrivateProfileIntA) GetPrivateProfileIntA;
-decltype(::DeleteFileA) DeleteFileA;
-decltype(::FindFirstFileA) FindFirstFileA;
-decltype(::FindClose) FindClose;
-decltype(::FormatMessageA) FormatMessageA;
-decltype(::LocalAlloc) LocalAlloc;
-decltype(::LocalFree) LocalFree;
-decltype(::_strdup) _strdup;
-decltype(::free) free;
+#define DOOR_OPERATION(name) decltype(::name) name;
+#include "operations.inc"
+#undef DOOR_OPERATION
 }  // namespace door
-
-#ifndef TOOLS_DOOR_IMPLEMENTATION
-#define SetupDiGetClassDevsA door::SetupDiGetClassDevsA
-#define SetupDiEnumDeviceInfo door::SetupDiEnumDeviceInfo
-#define SetupDiGetDeviceRegistryPropertyA \
-  door::SetupDiGetDeviceRegistryPropertyA
-#define SetupDiCallClassInstaller door::SetupDiCallClassInstaller
-#define SetupDiDestroyDeviceInfoList door::SetupDiDestroyDeviceInfoList
-#define SetupDiGetDeviceInstallParamsA door::SetupDiGetDeviceInstallParamsA
-#define SetupDiSetDeviceInstallParamsA door::SetupDiSetDeviceInstallParamsA
-#define SetupDiBuildDriverInfoList door::SetupDiBuildDriverInfoList
-#define SetupDiEnumDriverInfoA door::SetupDiEnumDriverInfoA
-#define SetupDiGetDriverInfoDetailA door::SetupDiGetDriverInfoDetailA
-#define SetupDiDestroyDriverInfoList door::SetupDiDestroyDriverInfoList
-#define SetupCopyOEMInfA door::SetupCopyOEMInfA
-#define GetCurrentDirectoryA door::GetCurrentDirectoryA
-#define GetPrivateProfileStringA door::GetPrivateProfileStringA
-#define GetPrivateProfileIntA door::GetPrivateProfileIntA
-#define DeleteFileA door::DeleteFileA
-#define FindFirstFileA door::FindFirstFileA
-#define FindClose door::FindClose
-#define FormatMessageA door::FormatMessageA
-#define LocalAlloc door::LocalAlloc
-#define LocalFree door::LocalFree
-#define _strdup door::_strdup
-#define free door::free
-#endif
 
 #endif  // TESTS_DOOR_DOOR_H_
