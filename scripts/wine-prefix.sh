@@ -13,7 +13,7 @@ WINE_BUILD_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build
 # What the template holds, written in its .template-complete: a template made
 # to an older recipe is made again. Raise it whenever wine_template_ensure
 # changes what goes into the template.
-WINE_TEMPLATE_RECIPE=3
+WINE_TEMPLATE_RECIPE=4
 
 # wine_select win32|win64: the loader, the prefix architecture and the
 # template ($WINE_TEMPLATE_<arch>, or build/wine-template-<arch>). Throwaway
@@ -126,6 +126,14 @@ wine_show_targets() {
     WINEPREFIX=$1 "$WINE" reg add "$key\tollaver.exe" /v Version /d win2k /f
 }
 
+# A program that crashes in prefix $1 ends at once with its exception code,
+# instead of waiting seconds for winedbg to print a backtrace nobody reads.
+wine_no_crash_debugger() {
+  WINEPREFIX=$1 "$WINE" reg add \
+    'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+    /v Debugger /d '' /f
+}
+
 # Makes the template unless it is current. Concurrent callers wait on a lock;
 # the template appears by an atomic rename, complete or not at all.
 wine_template_ensure() {
@@ -140,6 +148,7 @@ wine_template_ensure() {
     wine_environment
     if ! WINEPREFIX=$fresh "$WINE" wineboot -i >"$log" 2>&1 ||
       ! wine_show_targets "$fresh" >>"$log" 2>&1 ||
+      ! wine_no_crash_debugger "$fresh" >>"$log" 2>&1 ||
       ! WINEPREFIX=$fresh wineserver -w >>"$log" 2>&1; then
       cat "$log" >&2
       rm -rf "$fresh"

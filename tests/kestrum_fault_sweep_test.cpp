@@ -54,13 +54,14 @@ TEST_F(KestrumEnumeration, FailingMidwayKeepsEarlierRemovals) {
 // Every call the tool makes may fail; whichever does, the tool ends without a
 // crash and leaves nothing open or allocated. The call sites are those a run
 // without faults shows; each fails at its first call and at its last (in a
-// loop, the first round and one after others), each run on a machine
-// prepared afresh.
+// loop, the first round and one after others), each run on the machine the
+// sweep prepared: made afresh after a run that removed or deleted anything.
 class KestrumFaultSweep : public DoorTest {
  protected:
   // A driver `inf` and two devices for `id`, one with a second ID, and a
   // list of `id` with its driver files.
   void Prepare(const std::string& id, const std::string& inf) {
+    prepared_ = true;
     harness::CaseLedger::Current().Undo();
     harness::PlaceDriver(inf, {id}, harness::Pnf::kNone);
     harness::WriteFile(work_dir() / "list.ini",
@@ -69,10 +70,21 @@ class KestrumFaultSweep : public DoorTest {
     CreateDevice({id, id + "_TOO"});
   }
 
+  // Whether a run removed a device or deleted a file, by its trace.
+  static bool Changed(const harness::TracedRun& traced) {
+    for (const char* operation : {"SetupDiCallClassInstaller", "DeleteFileA"}) {
+      for (const auto& call : traced.Calls(operation)) {
+        if (call.Arg("result") == "1") return true;
+      }
+    }
+    return false;
+  }
+
   void Sweep(const std::string& id, const std::string& inf,
              const std::vector<std::string>& args) {
     Prepare(id, inf);
     const auto clean = RunThroughDoor(kKestrum, args);
+    prepared_ = false;
     ASSERT_EQ(clean.status, 0);
     std::map<std::string, int> calls;
     for (const auto& event : clean.trace) {
@@ -82,9 +94,10 @@ class KestrumFaultSweep : public DoorTest {
     for (const auto& [operation, count] : calls) {
       for (const int call : std::set<int>{1, count}) {
         SCOPED_TRACE(operation + " #" + std::to_string(call));
-        Prepare(id, inf);
+        if (!prepared_) Prepare(id, inf);
         const auto traced = RunThroughDoor(
             kKestrum, args, {{operation, call, kGeneralFailure}});
+        prepared_ = !Changed(traced);
         ExpectNothingLeaked(traced);
         // That very call failed with the code (free has none to report).
         const auto faulted = traced.Calls(operation);
@@ -95,6 +108,8 @@ class KestrumFaultSweep : public DoorTest {
       }
     }
   }
+
+  bool prepared_ = false;
 };
 
 TEST_F(KestrumFaultSweep, SingleIdWithDriverFiles) {

@@ -166,6 +166,22 @@ Result<std::string> RegisterDevice(const std::optional<std::string>& id_bytes) {
                           id_bytes);
 }
 
+/// A set holding the device of this instance ID; empty when the machine knows
+/// none. Opened by its ID, without building a set of every device, unless it
+/// is not present: Wine opens no such device by its ID.
+DeviceSet OpenDevice(const std::string& instance_id, SP_DEVINFO_DATA* device) {
+  DeviceSet set = OwnSet(SetupDiCreateDeviceInfoList(nullptr, nullptr));
+  if (set && SetupDiOpenDeviceInfoA(set.get(), instance_id.c_str(), nullptr, 0,
+                                    device)) {
+    return set;
+  }
+  set = AllDevices();
+  for (DWORD i = 0; set && SetupDiEnumDeviceInfo(set.get(), i, device); ++i) {
+    if (InstanceId(set.get(), device).value == instance_id) return set;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 Result<std::string> Create(const std::vector<std::string>& hardware_ids) {
@@ -210,18 +226,19 @@ Error MakeNotPresent(const std::string& instance_id) {
 }
 
 Error Remove(const std::string& instance_id) {
-  DeviceSet set = AllDevices();
-  if (!set) return Failed("SetupDiGetClassDevsA");
   SP_DEVINFO_DATA device = NewDeviceData();
-  for (DWORD i = 0; SetupDiEnumDeviceInfo(set.get(), i, &device); ++i) {
-    if (InstanceId(set.get(), &device).value != instance_id) continue;
-    if (!SetupDiCallClassInstaller(DIF_REMOVE, set.get(), &device)) {
-      return Failed("cannot remove " + instance_id +
-                    ": SetupDiCallClassInstaller");
-    }
-    return {};
+  const DeviceSet set = OpenDevice(instance_id, &device);
+  if (!set) return "no device " + instance_id;
+  if (!SetupDiCallClassInstaller(DIF_REMOVE, set.get(), &device)) {
+    return Failed("cannot remove " + instance_id +
+                  ": SetupDiCallClassInstaller");
   }
-  return "no device " + instance_id;
+  return {};
+}
+
+bool Exists(const std::string& instance_id) {
+  SP_DEVINFO_DATA device = NewDeviceData();
+  return OpenDevice(instance_id, &device) != nullptr;
 }
 
 Result<std::vector<DeviceInfo>> List() {

@@ -57,6 +57,10 @@ Result<std::string> CreateWithValue(unsigned long type,
 /// Asks for a device's removal (DIF_REMOVE) through a set of its own.
 Error Remove(const std::string& instance_id);
 
+/// Whether the machine knows a device of this instance ID, present or not:
+/// opened by its ID, without building a set of every device.
+bool Exists(const std::string& instance_id);
+
 /// Every device the machine knows of, present or not, in enumeration order.
 Result<std::vector<DeviceInfo>> List();
 

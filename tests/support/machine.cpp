@@ -93,11 +93,7 @@ void RemoveDevice(const std::string& instance_id) {
 std::vector<DeviceInfo> ListDevices() { return Checked(devices::List()); }
 
 bool DeviceExists(const std::string& instance_id) {
-  const std::vector<DeviceInfo> devices = ListDevices();
-  return std::any_of(devices.begin(), devices.end(),
-                     [&](const DeviceInfo& device) {
-                       return device.instance_id == instance_id;
-                     });
+  return devices::Exists(instance_id);
 }
 
 fs::path InfFolder() { return "C:\\windows\\inf"; }
