@@ -1,9 +1,12 @@
 // The batch recipes of sample/, run as a package's installer runs them: by
-// cmd.exe in the sample folder of the release's layout (the tools one folder
-// up), against the real service.
+// cmd.exe, in the release's layout (the tools one folder up from the sample)
+// under a folder whose names hold spaces, against the real service. Kestrum's
+// recipe also has a branch for Windows 98 and ME's command.com, which runs
+// here under cmd.exe with OS cleared, as command.com has it.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -17,7 +20,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using harness::CreateDevice;
 using harness::DeviceExists;
 using harness::Ends;
 using messages::Found;
@@ -26,6 +28,12 @@ using messages::Found;
 constexpr char kWidget[] = "ROOT\\DEMO_WIDGET";
 constexpr char kGadget[] = "ROOT\\DEMO_GADGET";
 constexpr char kUnlisted[] = "ROOT\\DEMO_UNLISTED";
+
+constexpr char kInstalled[] = "install.bat: OK: widget.inf is pre-installed.\n";
+constexpr char kUninstalled[] =
+    "uninstall.bat: OK: kestrum F removal.ini succeeded; see uninstall.log.\n";
+constexpr char kKestrumFailed[] =
+    "uninstall.bat: FAILED: Kestrum ended with 1; see uninstall.log.\n";
 
 std::string ReadFile(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
@@ -49,31 +57,94 @@ fs::path CommandInterpreter() {
   return fs::path(system) / "cmd.exe";
 }
 
+std::vector<std::string> DeviceIds() {
+  std::vector<std::string> ids;
+  for (const auto& device : harness::ListDevices()) {
+    ids.push_back(device.instance_id);
+  }
+  std::sort(ids.begin(), ids.end());
+  return ids;
+}
+
+std::vector<std::string> InfFolderNames() {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(harness::InfFolder())) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 class Recipes : public ToolTest {
  protected:
-  // Lays the release out: the tools in the package folder, the sample's
-  // files, recipes included, in its sample folder.
+  // Lays the release out under "Program Files": the tools in the package
+  // folder, named after the case, and the sample's files, recipes included,
+  // in its sample folder.
   void SetUp() override {
-    fs::create_directory(package_dir());
+    devices_before_ = DeviceIds();
+    infs_before_ = InfFolderNames();
+    const std::string name =
+        ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    package_dir_ = work_dir() / "Program Files" / (name + " package");
+    fs::create_directories(package_dir_);
     fs::copy(harness::FromUnixPath(SAMPLE_DIR), sample_dir(),
              fs::copy_options::recursive);
-    fs::copy_file(harness::KestrumPath(), package_dir() / "kestrum.exe");
-    fs::copy_file(harness::TollaverPath(), package_dir() / "tollaver.exe");
+    fs::copy_file(harness::KestrumPath(), package_dir_ / "kestrum.exe");
+    fs::copy_file(harness::TollaverPath(), package_dir_ / "tollaver.exe");
     widget_inf_ = ReadFile(sample_dir() / "widget.inf");
     ASSERT_FALSE(widget_inf_.empty());
   }
 
-  fs::path package_dir() const { return work_dir() / "driver-tools"; }
-  fs::path sample_dir() const { return package_dir() / "sample"; }
+  // Takes back what the case made and the recipes left, and checks that the
+  // machine is as the case found it.
+  void TearDown() override {
+    for (const std::string& device : plugged_) {
+      if (DeviceExists(device)) harness::RemoveDevice(device);
+    }
+    for (fs::path inf : PreInstalledWidgetInfs()) {
+      fs::remove(inf);
+      fs::remove(inf.replace_extension(".pnf"));
+    }
+    EXPECT_EQ(DeviceIds(), devices_before_);
+    EXPECT_EQ(InfFolderNames(), infs_before_);
+  }
 
-  // Runs a recipe as `cmd.exe /c <recipe>` in the sample folder.
+  fs::path package_dir() const { return package_dir_; }
+  fs::path sample_dir() const { return package_dir_ / "sample"; }
+  fs::path recipe_path(const std::string& recipe) const {
+    return sample_dir() / recipe;
+  }
+
+  std::string Plug(const char* hardware_id) {
+    plugged_.push_back(harness::CreateDevice({hardware_id}));
+    return plugged_.back();
+  }
+
+  // `cmd.exe /c <command>` started in `folder`, with `environment` added.
+  harness::ToolRun Cmd(const std::string& command, const fs::path& folder,
+                       const std::vector<std::string>& environment = {},
+                       const char* file = __builtin_FILE(),
+                       int line = __builtin_LINE()) {
+    harness::RunOptions options;
+    options.cwd = folder;
+    options.environment = environment;
+    return harness::RunTool(CommandInterpreter(), {"/c", command}, options,
+                            file, line);
+  }
+
+  // A recipe started in the sample folder, as the README says.
   harness::ToolRun RunRecipe(const std::string& recipe,
                              const char* file = __builtin_FILE(),
                              int line = __builtin_LINE()) {
-    harness::RunOptions options;
-    options.cwd = sample_dir();
-    return harness::RunTool(CommandInterpreter(), {"/c", recipe}, options, file,
-                            line);
+    return Cmd(recipe, sample_dir(), {}, file, line);
+  }
+
+  // Kestrum's recipe as command.com runs it: OS is empty there, so the
+  // recipe takes its command.com branch. Started in the sample folder, the
+  // only place that branch can work from.
+  harness::ToolRun RunUnderCommandCom(const char* file = __builtin_FILE(),
+                                      int line = __builtin_LINE()) {
+    return Cmd("uninstall.bat", sample_dir(), {"OS="}, file, line);
   }
 
   // The files of C:\windows\inf that hold the sample INF's bytes.
@@ -91,12 +162,24 @@ class Recipes : public ToolTest {
     return ReadFile(sample_dir() / "uninstall.log");
   }
 
-  std::string widget_inf_;
-};
+  // Kestrum's log of removal.ini's devices, the widget's pre-installed INF
+  // copy deleted with it.
+  static std::string LogWithDriverDeleted(const fs::path& copy) {
+    const std::string listed =
+        harness::InfFolderAsTheServiceSpellsIt() + copy.stem().string();
+    return TextMode(Found(kWidget) +
+                    messages::Deleted(listed + ".inf", listed + ".pnf") +
+                    Found(kGadget));
+  }
 
-constexpr char kInstalled[] = "install.bat: OK: widget.inf is pre-installed.\n";
-constexpr char kUninstalled[] =
-    "uninstall.bat: OK: kestrum F removal.ini succeeded; see uninstall.log.\n";
+  std::string widget_inf_;
+
+ private:
+  fs::path package_dir_;
+  std::vector<std::string> plugged_;
+  std::vector<std::string> devices_before_;
+  std::vector<std::string> infs_before_;
+};
 
 TEST_F(Recipes, InstallPreInstallsTheSampleInf) {
   ASSERT_TRUE(PreInstalledWidgetInfs().empty());
@@ -122,20 +205,15 @@ TEST_F(Recipes, InstallWithoutTheInfFailsOnTollaversMinusOne) {
 // The package's whole life: pre-installed, then its devices removed with the
 // driver files of the one whose entry asks for it.
 TEST_F(Recipes, UninstallRemovesTheListedDevicesAndLogsKestrumsLines) {
-  const std::string widget = CreateDevice({kWidget});
-  const std::string gadget = CreateDevice({kGadget});
-  const std::string unlisted = CreateDevice({kUnlisted});
+  const std::string widget = Plug(kWidget);
+  const std::string gadget = Plug(kGadget);
+  const std::string unlisted = Plug(kUnlisted);
   ASSERT_EQ(RunRecipe("install.bat").status, 0);
   const auto copies = PreInstalledWidgetInfs();
   ASSERT_EQ(copies.size(), 1u);
 
   EXPECT_EQ(RunRecipe("uninstall.bat"), Ends(kUninstalled, 0));
-  const std::string listed =
-      harness::InfFolderAsTheServiceSpellsIt() + copies[0].stem().string();
-  EXPECT_EQ(UninstallLog(),
-            TextMode(Found(kWidget) +
-                     messages::Deleted(listed + ".inf", listed + ".pnf") +
-                     Found(kGadget)));
+  EXPECT_EQ(UninstallLog(), LogWithDriverDeleted(copies[0]));
   EXPECT_FALSE(DeviceExists(widget));
   EXPECT_FALSE(DeviceExists(gadget));
   EXPECT_TRUE(DeviceExists(unlisted));
@@ -145,8 +223,8 @@ TEST_F(Recipes, UninstallRemovesTheListedDevicesAndLogsKestrumsLines) {
 // Without the pre-installed INF the widget has no driver to delete: Kestrum
 // reports it, removes the device all the same and ends with 0.
 TEST_F(Recipes, UninstallReportThatLeavesKestrumAtZeroIsNoFailure) {
-  const std::string widget = CreateDevice({kWidget});
-  const std::string gadget = CreateDevice({kGadget});
+  const std::string widget = Plug(kWidget);
+  const std::string gadget = Plug(kGadget);
 
   EXPECT_EQ(RunRecipe("uninstall.bat"), Ends(kUninstalled, 0));
   EXPECT_EQ(UninstallLog(), TextMode(Found(kWidget) +
@@ -158,13 +236,10 @@ TEST_F(Recipes, UninstallReportThatLeavesKestrumAtZeroIsNoFailure) {
 }
 
 TEST_F(Recipes, UninstallWithoutTheListFails) {
-  const std::string widget = CreateDevice({kWidget});
+  const std::string widget = Plug(kWidget);
   fs::remove(sample_dir() / "removal.ini");
 
-  EXPECT_EQ(
-      RunRecipe("uninstall.bat"),
-      Ends("uninstall.bat: FAILED: Kestrum ended with 1; see uninstall.log.\n",
-           1));
+  EXPECT_EQ(RunRecipe("uninstall.bat"), Ends(kKestrumFailed, 1));
   EXPECT_EQ(UninstallLog(), messages::kKestrumListUnreadable);
   EXPECT_TRUE(DeviceExists(widget));
 }
@@ -185,9 +260,102 @@ TEST_F(Recipes, EachFindsItsToolBesideItOrFailsWithoutOne) {
     fs::remove(sample_dir() / r.tool);
     EXPECT_EQ(RunRecipe(r.recipe),
               Ends(std::string(r.recipe) + ": FAILED: " + r.tool +
-                       " is neither one folder up nor here.\n",
+                       " is neither one folder up nor beside " + r.recipe +
+                       ".\n",
                    1));
   }
+}
+
+// An installer need not start a recipe in its own folder.
+using RecipesFromElsewhere = Recipes;
+
+// Started by full path, each runs its tool on the files of its own folder
+// and leaves nothing in the folder it was started in.
+TEST_F(RecipesFromElsewhere, StartedByFullPathFromAnotherFolder) {
+  const fs::path elsewhere = work_dir() / "elsewhere";
+  fs::create_directory(elsewhere);
+  const std::string widget = Plug(kWidget);
+  const std::string gadget = Plug(kGadget);
+
+  EXPECT_EQ(Cmd(harness::WindowsPath(recipe_path("install.bat")), elsewhere),
+            Ends(kInstalled, 0));
+  const auto copies = PreInstalledWidgetInfs();
+  ASSERT_EQ(copies.size(), 1u);
+
+  EXPECT_EQ(Cmd(harness::WindowsPath(recipe_path("uninstall.bat")), elsewhere),
+            Ends(kUninstalled, 0));
+  EXPECT_EQ(UninstallLog(), LogWithDriverDeleted(copies[0]));
+  EXPECT_FALSE(DeviceExists(widget));
+  EXPECT_FALSE(DeviceExists(gadget));
+  EXPECT_TRUE(fs::is_empty(elsewhere));
+}
+
+// CALLed by an installer's own batch file in a folder with spaces, each hands
+// back its status and the caller's current folder as it was.
+TEST_F(RecipesFromElsewhere, CalledFromAFolderWithSpaces) {
+  const fs::path caller = work_dir() / "Caller With Spaces";
+  fs::create_directory(caller);
+  const std::string widget = Plug(kWidget);
+  const std::string folder_line = harness::WindowsPath(caller) + "\n";
+
+  for (const char* recipe : {"install.bat", "uninstall.bat"}) {
+    SCOPED_TRACE(recipe);
+    harness::WriteFile(
+        caller / "caller.bat",
+        "@ECHO OFF\r\nCALL \"" + harness::WindowsPath(recipe_path(recipe)) +
+            "\"\r\nSET STATUS=%ERRORLEVEL%\r\nCD\r\nEXIT /B %STATUS%\r\n");
+    const std::string succeeded =
+        recipe == std::string("install.bat") ? kInstalled : kUninstalled;
+    EXPECT_EQ(Cmd("caller.bat", caller), Ends(succeeded + folder_line, 0));
+  }
+  EXPECT_FALSE(DeviceExists(widget));
+  EXPECT_TRUE(PreInstalledWidgetInfs().empty());
+
+  fs::remove(sample_dir() / "removal.ini");
+  EXPECT_EQ(Cmd("caller.bat", caller),
+            Ends(kKestrumFailed + folder_line, 1));
+}
+
+// Kestrum's recipe on its own Windows: the branch written for command.com.
+using RecipesUnderCommandCom = Recipes;
+
+// Under Wine, START /W leaves the redirected log empty, where cmd.exe's
+// branch fills it: the empty log shows that this branch, and its START /W,
+// ran.
+TEST_F(RecipesUnderCommandCom, UninstallRemovesTheListedDevices) {
+  const std::string widget = Plug(kWidget);
+  const std::string gadget = Plug(kGadget);
+  const std::string unlisted = Plug(kUnlisted);
+
+  EXPECT_EQ(RunUnderCommandCom(), Ends(kUninstalled, 0));
+  EXPECT_EQ(UninstallLog(), "");
+  EXPECT_FALSE(DeviceExists(widget));
+  EXPECT_FALSE(DeviceExists(gadget));
+  EXPECT_TRUE(DeviceExists(unlisted));
+}
+
+// Kestrum's 1 is left in ERRORLEVEL, which is all the status command.com
+// gives a batch file.
+TEST_F(RecipesUnderCommandCom, UninstallWithoutTheListFails) {
+  const std::string widget = Plug(kWidget);
+  fs::remove(sample_dir() / "removal.ini");
+
+  EXPECT_EQ(RunUnderCommandCom(), Ends(kKestrumFailed, 1));
+  EXPECT_TRUE(DeviceExists(widget));
+}
+
+TEST_F(RecipesUnderCommandCom, UninstallFindsKestrumBesideItOrSaysWhereToRun) {
+  const std::string widget = Plug(kWidget);
+  fs::rename(package_dir() / "kestrum.exe", sample_dir() / "kestrum.exe");
+  EXPECT_EQ(RunUnderCommandCom(), Ends(kUninstalled, 0));
+  EXPECT_FALSE(DeviceExists(widget));
+
+  // No program ran to leave a status, and command.com has no other: only the
+  // line tells.
+  fs::remove(sample_dir() / "kestrum.exe");
+  EXPECT_EQ(RunUnderCommandCom().output,
+            "uninstall.bat: FAILED: kestrum.exe is neither one folder up nor "
+            "here; run uninstall.bat in its own folder.\n");
 }
 
 }  // namespace
