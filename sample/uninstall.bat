@@ -58,12 +58,11 @@ ECHO uninstall.bat: FAILED: kestrum.exe is neither one folder up nor here; run u
 GOTO W98END
 :W98UP
 START /W ..\kestrum.exe F removal.ini > uninstall.log
-IF ERRORLEVEL 1 GOTO W98FAIL
-GOTO W98OK
+GOTO W98RAN
 :W98HERE
 START /W kestrum.exe F removal.ini > uninstall.log
+:W98RAN
 IF ERRORLEVEL 1 GOTO W98FAIL
-:W98OK
 ECHO uninstall.bat: OK: kestrum F removal.ini succeeded; see uninstall.log.
 GOTO W98END
 :W98FAIL
