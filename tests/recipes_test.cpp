@@ -258,11 +258,11 @@ TEST_F(Recipes, EachFindsItsToolBesideItOrFailsWithoutOne) {
     EXPECT_EQ(RunRecipe(r.recipe), Ends(r.succeeded, 0));
 
     fs::remove(sample_dir() / r.tool);
-    EXPECT_EQ(RunRecipe(r.recipe),
-              Ends(std::string(r.recipe) + ": FAILED: " + r.tool +
-                       " is neither one folder up nor beside " + r.recipe +
-                       ".\n",
-                   1));
+    EXPECT_EQ(
+        RunRecipe(r.recipe),
+        Ends(std::string(r.recipe) + ": FAILED: " + r.tool +
+                 " is neither one folder up nor beside " + r.recipe + ".\n",
+             1));
   }
 }
 
@@ -290,29 +290,37 @@ TEST_F(RecipesFromElsewhere, StartedByFullPathFromAnotherFolder) {
   EXPECT_TRUE(fs::is_empty(elsewhere));
 }
 
-// CALLed by an installer's own batch file in a folder with spaces, each hands
-// back its status and the caller's current folder as it was.
+// CALLed by an installer's and an uninstaller's own batch file in a folder
+// with spaces, each hands back its status and the caller's current folder as
+// it was.
 TEST_F(RecipesFromElsewhere, CalledFromAFolderWithSpaces) {
   const fs::path caller = work_dir() / "Caller With Spaces";
   fs::create_directory(caller);
   const std::string widget = Plug(kWidget);
+  const struct {
+    const char* caller;
+    const char* recipe;
+    const char* succeeded;
+  } recipes[] = {{"installer.bat", "install.bat", kInstalled},
+                 {"uninstaller.bat", "uninstall.bat", kUninstalled}};
+  for (const auto& r : recipes) {
+    harness::WriteFile(caller / r.caller,
+                       "@ECHO OFF\r\nCALL \"" +
+                           harness::WindowsPath(recipe_path(r.recipe)) +
+                           "\"\r\nSET STATUS=%ERRORLEVEL%\r\nCD\r\n"
+                           "EXIT /B %STATUS%\r\n");
+  }
   const std::string folder_line = harness::WindowsPath(caller) + "\n";
 
-  for (const char* recipe : {"install.bat", "uninstall.bat"}) {
-    SCOPED_TRACE(recipe);
-    harness::WriteFile(
-        caller / "caller.bat",
-        "@ECHO OFF\r\nCALL \"" + harness::WindowsPath(recipe_path(recipe)) +
-            "\"\r\nSET STATUS=%ERRORLEVEL%\r\nCD\r\nEXIT /B %STATUS%\r\n");
-    const std::string succeeded =
-        recipe == std::string("install.bat") ? kInstalled : kUninstalled;
-    EXPECT_EQ(Cmd("caller.bat", caller), Ends(succeeded + folder_line, 0));
+  for (const auto& r : recipes) {
+    SCOPED_TRACE(r.recipe);
+    EXPECT_EQ(Cmd(r.caller, caller), Ends(r.succeeded + folder_line, 0));
   }
   EXPECT_FALSE(DeviceExists(widget));
   EXPECT_TRUE(PreInstalledWidgetInfs().empty());
 
   fs::remove(sample_dir() / "removal.ini");
-  EXPECT_EQ(Cmd("caller.bat", caller),
+  EXPECT_EQ(Cmd("uninstaller.bat", caller),
             Ends(kKestrumFailed + folder_line, 1));
 }
 
