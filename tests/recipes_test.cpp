@@ -132,7 +132,7 @@ class Recipes : public ToolTest {
                             file, line);
   }
 
-  // A recipe started in the sample folder, as the README says.
+  // A recipe started in its own folder.
   harness::ToolRun RunRecipe(const std::string& recipe,
                              const char* file = __builtin_FILE(),
                              int line = __builtin_LINE()) {
@@ -172,9 +172,8 @@ class Recipes : public ToolTest {
                     Found(kGadget));
   }
 
-  std::string widget_inf_;
-
  private:
+  std::string widget_inf_;
   fs::path package_dir_;
   std::vector<std::string> plugged_;
   std::vector<std::string> devices_before_;
