@@ -1,12 +1,12 @@
 // The batch recipes of sample/, run as a package's installer runs them: by
-// cmd.exe in the sample folder of the release's layout (the tools one folder
-// up), against the real service.
+// cmd.exe, in the release's layout (the tools one folder up from the sample)
+// under a folder whose names hold spaces, against the real service. Kestrum's
+// recipe also has a branch for Windows 98 and ME's command.com, which runs
+// here under cmd.exe with OS cleared, as command.com has it.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -27,10 +27,11 @@ constexpr char kWidget[] = "ROOT\\DEMO_WIDGET";
 constexpr char kGadget[] = "ROOT\\DEMO_GADGET";
 constexpr char kUnlisted[] = "ROOT\\DEMO_UNLISTED";
 
-std::string ReadFile(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+constexpr char kInstalled[] = "install.bat: OK: widget.inf is pre-installed.\n";
+constexpr char kUninstalled[] =
+    "uninstall.bat: OK: kestrum F removal.ini succeeded; see uninstall.log.\n";
+constexpr char kKestrumFailed[] =
+    "uninstall.bat: FAILED: Kestrum ended with 1; see uninstall.log.\n";
 
 // What printf writes to a file through text-mode standard output.
 std::string TextMode(const std::string& text) {
@@ -51,37 +52,61 @@ fs::path CommandInterpreter() {
 
 class Recipes : public ToolTest {
  protected:
-  // Lays the release out: the tools in the package folder, the sample's
-  // files, recipes included, in its sample folder.
+  // Lays the release out under "Program Files": the tools in the package
+  // folder, named after the case, and the sample's files, recipes included,
+  // in its sample folder.
   void SetUp() override {
     ShareNames();
     ToolTest::SetUp();
-    fs::create_directory(package_dir());
+    const std::string name =
+        ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    package_dir_ = work_dir() / "Program Files" / (name + " package");
+    fs::create_directories(package_dir_);
     fs::copy(harness::FromUnixPath(SAMPLE_DIR), sample_dir(),
              fs::copy_options::recursive);
-    fs::copy_file(harness::KestrumPath(), package_dir() / "kestrum.exe");
-    fs::copy_file(harness::TollaverPath(), package_dir() / "tollaver.exe");
-    widget_inf_ = ReadFile(sample_dir() / "widget.inf");
+    fs::copy_file(harness::KestrumPath(), package_dir_ / "kestrum.exe");
+    fs::copy_file(harness::TollaverPath(), package_dir_ / "tollaver.exe");
+    widget_inf_ = harness::ReadWholeFile(sample_dir() / "widget.inf");
     ASSERT_FALSE(widget_inf_.empty());
   }
 
-  // The copies a recipe pre-installed go with the case.
+  // The copies the recipes pre-installed go with the case, as what it made.
   void TearDown() override {
     PreInstalledWidgetInfs();
     ToolTest::TearDown();
   }
 
-  fs::path package_dir() const { return work_dir() / "driver-tools"; }
-  fs::path sample_dir() const { return package_dir() / "sample"; }
+  fs::path package_dir() const { return package_dir_; }
+  fs::path sample_dir() const { return package_dir_ / "sample"; }
+  fs::path recipe_path(const std::string& recipe) const {
+    return sample_dir() / recipe;
+  }
 
-  // Runs a recipe as `cmd.exe /c <recipe>` in the sample folder.
+  // `cmd.exe /c <command>` started in `folder`, with `environment` added.
+  harness::ToolRun Cmd(const std::string& command, const fs::path& folder,
+                       const std::vector<std::string>& environment = {},
+                       const char* file = __builtin_FILE(),
+                       int line = __builtin_LINE()) {
+    harness::RunOptions options;
+    options.cwd = folder;
+    options.environment = environment;
+    return harness::RunTool(CommandInterpreter(), {"/c", command}, options,
+                            file, line);
+  }
+
+  // A recipe started in its own folder.
   harness::ToolRun RunRecipe(const std::string& recipe,
                              const char* file = __builtin_FILE(),
                              int line = __builtin_LINE()) {
-    harness::RunOptions options;
-    options.cwd = sample_dir();
-    return harness::RunTool(CommandInterpreter(), {"/c", recipe}, options, file,
-                            line);
+    return Cmd(recipe, sample_dir(), {}, file, line);
+  }
+
+  // Kestrum's recipe as command.com runs it: OS is empty there, so the
+  // recipe takes its command.com branch. Started in the sample folder, the
+  // only place that branch can work from.
+  harness::ToolRun RunUnderCommandCom(const char* file = __builtin_FILE(),
+                                      int line = __builtin_LINE()) {
+    return Cmd("uninstall.bat", sample_dir(), {"OS="}, file, line);
   }
 
   // The files of C:\windows\inf that hold the sample INF's bytes.
@@ -90,15 +115,23 @@ class Recipes : public ToolTest {
   }
 
   std::string UninstallLog() const {
-    return ReadFile(sample_dir() / "uninstall.log");
+    return harness::ReadWholeFile(sample_dir() / "uninstall.log");
   }
 
-  std::string widget_inf_;
-};
+  // Kestrum's log of removal.ini's devices, the widget's pre-installed INF
+  // copy deleted with it.
+  static std::string LogWithDriverDeleted(const fs::path& copy) {
+    const std::string listed =
+        harness::InfFolderAsTheServiceSpellsIt() + copy.stem().string();
+    return TextMode(Found(kWidget) +
+                    messages::Deleted(listed + ".inf", listed + ".pnf") +
+                    Found(kGadget));
+  }
 
-constexpr char kInstalled[] = "install.bat: OK: widget.inf is pre-installed.\n";
-constexpr char kUninstalled[] =
-    "uninstall.bat: OK: kestrum F removal.ini succeeded; see uninstall.log.\n";
+ private:
+  std::string widget_inf_;
+  fs::path package_dir_;
+};
 
 TEST_F(Recipes, InstallPreInstallsTheSampleInf) {
   ASSERT_TRUE(PreInstalledWidgetInfs().empty());
@@ -132,12 +165,7 @@ TEST_F(Recipes, UninstallRemovesTheListedDevicesAndLogsKestrumsLines) {
   ASSERT_EQ(copies.size(), 1u);
 
   EXPECT_EQ(RunRecipe("uninstall.bat"), Ends(kUninstalled, 0));
-  const std::string listed =
-      harness::InfFolderAsTheServiceSpellsIt() + copies[0].stem().string();
-  EXPECT_EQ(UninstallLog(),
-            TextMode(Found(kWidget) +
-                     messages::Deleted(listed + ".inf", listed + ".pnf") +
-                     Found(kGadget)));
+  EXPECT_EQ(UninstallLog(), LogWithDriverDeleted(copies[0]));
   EXPECT_FALSE(DeviceExists(widget));
   EXPECT_FALSE(DeviceExists(gadget));
   EXPECT_TRUE(DeviceExists(unlisted));
@@ -163,10 +191,7 @@ TEST_F(Recipes, UninstallWithoutTheListFails) {
   const std::string widget = CreateDevice({kWidget});
   fs::remove(sample_dir() / "removal.ini");
 
-  EXPECT_EQ(
-      RunRecipe("uninstall.bat"),
-      Ends("uninstall.bat: FAILED: Kestrum ended with 1; see uninstall.log.\n",
-           1));
+  EXPECT_EQ(RunRecipe("uninstall.bat"), Ends(kKestrumFailed, 1));
   EXPECT_EQ(UninstallLog(), messages::kKestrumListUnreadable);
   EXPECT_TRUE(DeviceExists(widget));
 }
@@ -185,11 +210,112 @@ TEST_F(Recipes, EachFindsItsToolBesideItOrFailsWithoutOne) {
     EXPECT_EQ(RunRecipe(r.recipe), Ends(r.succeeded, 0));
 
     fs::remove(sample_dir() / r.tool);
-    EXPECT_EQ(RunRecipe(r.recipe),
-              Ends(std::string(r.recipe) + ": FAILED: " + r.tool +
-                       " is neither one folder up nor here.\n",
-                   1));
+    EXPECT_EQ(
+        RunRecipe(r.recipe),
+        Ends(std::string(r.recipe) + ": FAILED: " + r.tool +
+                 " is neither one folder up nor beside " + r.recipe + ".\n",
+             1));
   }
+}
+
+// An installer need not start a recipe in its own folder.
+using RecipesFromElsewhere = Recipes;
+
+// Started by full path, each runs its tool on the files of its own folder
+// and leaves nothing in the folder it was started in.
+TEST_F(RecipesFromElsewhere, StartedByFullPathFromAnotherFolder) {
+  const fs::path elsewhere = work_dir() / "elsewhere";
+  fs::create_directory(elsewhere);
+  const std::string widget = CreateDevice({kWidget});
+  const std::string gadget = CreateDevice({kGadget});
+
+  EXPECT_EQ(Cmd(harness::WindowsPath(recipe_path("install.bat")), elsewhere),
+            Ends(kInstalled, 0));
+  const auto copies = PreInstalledWidgetInfs();
+  ASSERT_EQ(copies.size(), 1u);
+
+  EXPECT_EQ(Cmd(harness::WindowsPath(recipe_path("uninstall.bat")), elsewhere),
+            Ends(kUninstalled, 0));
+  EXPECT_EQ(UninstallLog(), LogWithDriverDeleted(copies[0]));
+  EXPECT_FALSE(DeviceExists(widget));
+  EXPECT_FALSE(DeviceExists(gadget));
+  EXPECT_TRUE(fs::is_empty(elsewhere));
+}
+
+// CALLed by an installer's and an uninstaller's own batch file in a folder
+// with spaces, each hands back its status and the caller's current folder as
+// it was.
+TEST_F(RecipesFromElsewhere, CalledFromAFolderWithSpaces) {
+  const fs::path caller = work_dir() / "Caller With Spaces";
+  fs::create_directory(caller);
+  const std::string widget = CreateDevice({kWidget});
+  const struct {
+    const char* caller;
+    const char* recipe;
+    const char* succeeded;
+  } recipes[] = {{"installer.bat", "install.bat", kInstalled},
+                 {"uninstaller.bat", "uninstall.bat", kUninstalled}};
+  for (const auto& r : recipes) {
+    harness::WriteFile(caller / r.caller,
+                       "@ECHO OFF\r\nCALL \"" +
+                           harness::WindowsPath(recipe_path(r.recipe)) +
+                           "\"\r\nSET STATUS=%ERRORLEVEL%\r\nCD\r\n"
+                           "EXIT /B %STATUS%\r\n");
+  }
+  const std::string folder_line = harness::WindowsPath(caller) + "\n";
+
+  for (const auto& r : recipes) {
+    SCOPED_TRACE(r.recipe);
+    EXPECT_EQ(Cmd(r.caller, caller), Ends(r.succeeded + folder_line, 0));
+  }
+  EXPECT_FALSE(DeviceExists(widget));
+  EXPECT_TRUE(PreInstalledWidgetInfs().empty());
+
+  fs::remove(sample_dir() / "removal.ini");
+  EXPECT_EQ(Cmd("uninstaller.bat", caller),
+            Ends(kKestrumFailed + folder_line, 1));
+}
+
+// Kestrum's recipe on its own Windows: the branch written for command.com.
+using RecipesUnderCommandCom = Recipes;
+
+// Under Wine, START /W leaves the redirected log empty, where cmd.exe's
+// branch fills it: the empty log shows that this branch, and its START /W,
+// ran.
+TEST_F(RecipesUnderCommandCom, UninstallRemovesTheListedDevices) {
+  const std::string widget = CreateDevice({kWidget});
+  const std::string gadget = CreateDevice({kGadget});
+  const std::string unlisted = CreateDevice({kUnlisted});
+
+  EXPECT_EQ(RunUnderCommandCom(), Ends(kUninstalled, 0));
+  EXPECT_EQ(UninstallLog(), "");
+  EXPECT_FALSE(DeviceExists(widget));
+  EXPECT_FALSE(DeviceExists(gadget));
+  EXPECT_TRUE(DeviceExists(unlisted));
+}
+
+// Kestrum's 1 is left in ERRORLEVEL, which is all the status command.com
+// gives a batch file.
+TEST_F(RecipesUnderCommandCom, UninstallWithoutTheListFails) {
+  const std::string widget = CreateDevice({kWidget});
+  fs::remove(sample_dir() / "removal.ini");
+
+  EXPECT_EQ(RunUnderCommandCom(), Ends(kKestrumFailed, 1));
+  EXPECT_TRUE(DeviceExists(widget));
+}
+
+TEST_F(RecipesUnderCommandCom, UninstallFindsKestrumBesideItOrSaysWhereToRun) {
+  const std::string widget = CreateDevice({kWidget});
+  fs::rename(package_dir() / "kestrum.exe", sample_dir() / "kestrum.exe");
+  EXPECT_EQ(RunUnderCommandCom(), Ends(kUninstalled, 0));
+  EXPECT_FALSE(DeviceExists(widget));
+
+  // No program ran to leave a status, and command.com has no other: only the
+  // line tells.
+  fs::remove(sample_dir() / "kestrum.exe");
+  EXPECT_EQ(RunUnderCommandCom().output,
+            "uninstall.bat: FAILED: kestrum.exe is neither one folder up nor "
+            "here; run uninstall.bat in its own folder.\n");
 }
 
 }  // namespace
