@@ -80,8 +80,11 @@ class KestrumFaultSweep : public DoorTest {
     return false;
   }
 
+  // Sweeps the operations a clean run of `args` reaches, but those in
+  // `swept_already`.
   void Sweep(const std::string& id, const std::string& inf,
-             const std::vector<std::string>& args) {
+             const std::vector<std::string>& args,
+             const std::set<std::string>& swept_already = {}) {
     Prepare(id, inf);
     const auto clean = RunThroughDoor(kKestrum, args);
     prepared_ = false;
@@ -92,6 +95,7 @@ class KestrumFaultSweep : public DoorTest {
     }
     ASSERT_GE(calls.size(), 15u) << "the clean run reached too few operations";
     for (const auto& [operation, count] : calls) {
+      if (swept_already.count(operation) != 0) continue;
       for (const int call : std::set<int>{1, count}) {
         SCOPED_TRACE(operation + " #" + std::to_string(call));
         if (!prepared_) Prepare(id, inf);
@@ -117,8 +121,14 @@ TEST_F(KestrumFaultSweep, SingleIdWithDriverFiles) {
         {"Y", "ROOT\\KESTRUM_SWEEP_Y"});
 }
 
+// The walk over the devices and their hardware IDs makes the same calls in
+// list mode as for a single ID, swept above; what list mode adds (reading
+// the list, handling every listed ID of a device) is swept here.
 TEST_F(KestrumFaultSweep, RemovalList) {
-  Sweep("ROOT\\KESTRUM_SWEEP_F", "kestrum_sweep_f.inf", {"F", "list.ini"});
+  Sweep("ROOT\\KESTRUM_SWEEP_F", "kestrum_sweep_f.inf", {"F", "list.ini"},
+        {"SetupDiGetClassDevsA", "SetupDiEnumDeviceInfo",
+         "SetupDiGetDeviceRegistryPropertyA", "LocalAlloc",
+         "SetupDiDestroyDeviceInfoList"});
 }
 
 }  // namespace
