@@ -32,7 +32,9 @@ TEST_F(PlantedFaults, DISABLED_TakesAFile) {
   fs::remove(harness::InfFolder() / kTakenInf);
 }
 
-TEST_F(PlantedFaults, DISABLED_FirstOwner) { harness::CreateDevice({kSharedId}); }
+TEST_F(PlantedFaults, DISABLED_FirstOwner) {
+  harness::CreateDevice({kSharedId});
+}
 
 TEST_F(PlantedFaults, DISABLED_SecondOwner) {
   harness::CreateDevice({kSharedId});

@@ -47,17 +47,17 @@ void CaseLedger::Undo() {
   std::for_each(devices_.rbegin(), devices_.rend(), [](const std::string& id) {
     const devices::Error error = devices::Remove(id);
     // A device the tool removed is gone already.
-    if (!error.empty() && error != "no device " + id) ADD_FAILURE() << error;
+    if (!error.empty() && error != devices::NoDevice(id))
+      ADD_FAILURE() << error;
   });
-  std::for_each(files_.rbegin(), files_.rend(),
-                [](const std::filesystem::path& path) {
-                  std::error_code error;
-                  std::filesystem::remove_all(path, error);
-                  if (error) {
-                    ADD_FAILURE() << "cannot remove " << path << ": "
-                                  << error.message();
-                  }
-                });
+  std::for_each(
+      files_.rbegin(), files_.rend(), [](const std::filesystem::path& path) {
+        std::error_code error;
+        std::filesystem::remove_all(path, error);
+        if (error) {
+          ADD_FAILURE() << "cannot remove " << path << ": " << error.message();
+        }
+      });
   devices_.clear();
   files_.clear();
 }

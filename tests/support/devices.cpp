@@ -228,12 +228,16 @@ Error MakeNotPresent(const std::string& instance_id) {
 Error Remove(const std::string& instance_id) {
   SP_DEVINFO_DATA device = NewDeviceData();
   const DeviceSet set = OpenDevice(instance_id, &device);
-  if (!set) return "no device " + instance_id;
+  if (!set) return NoDevice(instance_id);
   if (!SetupDiCallClassInstaller(DIF_REMOVE, set.get(), &device)) {
     return Failed("cannot remove " + instance_id +
                   ": SetupDiCallClassInstaller");
   }
   return {};
+}
+
+Error NoDevice(const std::string& instance_id) {
+  return "no device " + instance_id;
 }
 
 bool Exists(const std::string& instance_id) {

@@ -54,8 +54,12 @@ Result<std::string> CreateWithRawIds(const std::string& bytes);
 Result<std::string> CreateWithValue(unsigned long type,
                                     const std::string& bytes);
 
-/// Asks for a device's removal (DIF_REMOVE) through a set of its own.
+/// Asks for a device's removal (DIF_REMOVE) through a set of its own; fails
+/// with NoDevice(instance_id) when the machine knows no such device.
 Error Remove(const std::string& instance_id);
+
+/// The error of a call on a device the machine does not know.
+Error NoDevice(const std::string& instance_id);
 
 /// Whether the machine knows a device of this instance ID, present or not:
 /// opened by its ID, without building a set of every device.

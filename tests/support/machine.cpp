@@ -29,7 +29,8 @@ void Checked(const devices::Error& error) {
 void ClaimIds(const std::string& bytes) {
   for (std::size_t start = 0; start < bytes.size();) {
     const std::size_t end = std::min(bytes.find('\0', start), bytes.size());
-    if (end > start) CaseLedger::Current().Claim(bytes.substr(start, end - start));
+    if (end > start)
+      CaseLedger::Current().Claim(bytes.substr(start, end - start));
     start = end + 1;
   }
 }
