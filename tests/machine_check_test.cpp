@@ -48,7 +48,7 @@ TEST_F(MachineCheck, CaseThatLeavesTakesOrSharesFailsByName) {
   harness::CaseLedger::Current().MadeFile(harness::InfFolder() / kTakenInf);
 
   const harness::ToolRun planted = harness::RunTool(
-      harness::FromUnixPath(HARNESS_TEST_EXE),
+      harness::FromUnixPath(THIS_TEST_EXE),
       {"--gtest_also_run_disabled_tests", "--gtest_filter=PlantedFaults.*"});
 
   const std::string& output = planted.output;

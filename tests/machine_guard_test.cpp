@@ -17,15 +17,17 @@ harness::ToolRun RunSuiteAsOnWindows(const std::vector<std::string>& args,
   options.environment = {
       std::string(harness::kAsOnWindowsVariable) + "=1",
       std::string(harness::kMayChangeMachineVariable) + "=" + allowed};
-  return harness::RunTool(harness::FromUnixPath(HARNESS_TEST_EXE), args,
-                          options);
+  return harness::RunTool(harness::FromUnixPath(THIS_TEST_EXE), args, options);
 }
 
 TEST(MachineGuard, TestProgramOutsideWineRunsNoCase) {
   // Only an explicit 1 allows it.
   for (const char* allowed : {"", "11"}) {
     const auto refused = RunSuiteAsOnWindows({}, allowed);
-    EXPECT_EQ(refused.output, harness::RefusalLine("harness_test.exe") + "\n")
+    EXPECT_EQ(refused.output,
+              harness::RefusalLine(
+                  harness::FromUnixPath(THIS_TEST_EXE).filename().string()) +
+                  "\n")
         << "'" << allowed << "'";
     EXPECT_EQ(refused.status, harness::kRefusedStatus);
   }

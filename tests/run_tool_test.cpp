@@ -63,8 +63,10 @@ TEST(RunTool, ArgumentsArriveUnchanged) {
 }
 
 TEST(RunTool, StatusIsTheLowByteAsASignedNumber) {
-  for (const auto& [code, status] : std::vector<std::pair<int, int>>{
-           {0, 0}, {3, 3}, {-1, -1}, {255, -1}, {-2, -2}, {256, 0}, {257, 1}}) {
+  // A byte read unsigned, a whole code read as the status, and a negative
+  // code taken for an exception each fail one of these.
+  for (const auto& [code, status] :
+       std::vector<std::pair<int, int>>{{255, -1}, {257, 1}, {-2, -2}}) {
     harness::RunOptions options;
     options.environment = {"HARNESS_EXIT=" + std::to_string(code)};
     EXPECT_EQ(harness::RunTool(EchoArgs(), {}, options).status, status)

@@ -63,8 +63,11 @@ std::string Changes(const MachineState& before, const MachineState& after) {
 }
 
 MachineState SettledMachineState() {
-  constexpr auto kPause = std::chrono::milliseconds(300);
-  constexpr int kMostReadings = 50;
+  // Wine's own devices were in place at a program's first reading in every
+  // trial, also with three machines booting at once; the pause guards the
+  // machine that is slower than those.
+  constexpr auto kPause = std::chrono::milliseconds(100);
+  constexpr int kMostReadings = 150;
   MachineState last = ReadMachineState();
   for (int reading = 1; reading < kMostReadings; ++reading) {
     std::this_thread::sleep_for(kPause);
