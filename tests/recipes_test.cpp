@@ -33,6 +33,18 @@ constexpr char kUninstalled[] =
 constexpr char kKestrumFailed[] =
     "uninstall.bat: FAILED: Kestrum ended with 1; see uninstall.log.\n";
 
+// Each recipe, the tool it runs, its line when all went well, and the batch
+// file an installer or uninstaller of its own would CALL it from.
+struct Recipe {
+  const char* name;
+  const char* tool;
+  const char* succeeded;
+  const char* caller;
+};
+constexpr Recipe kRecipes[] = {
+    {"install.bat", "tollaver.exe", kInstalled, "installer.bat"},
+    {"uninstall.bat", "kestrum.exe", kUninstalled, "uninstaller.bat"}};
+
 // What printf writes to a file through text-mode standard output.
 std::string TextMode(const std::string& text) {
   std::string written;
@@ -198,23 +210,16 @@ TEST_F(Recipes, UninstallWithoutTheListFails) {
 
 // Each recipe finds its tool one folder up or, failing that, beside it.
 TEST_F(Recipes, EachFindsItsToolBesideItOrFailsWithoutOne) {
-  const struct {
-    const char* recipe;
-    const char* tool;
-    const char* succeeded;
-  } recipes[] = {{"install.bat", "tollaver.exe", kInstalled},
-                 {"uninstall.bat", "kestrum.exe", kUninstalled}};
-  for (const auto& r : recipes) {
-    SCOPED_TRACE(r.recipe);
+  for (const Recipe& r : kRecipes) {
+    SCOPED_TRACE(r.name);
     fs::rename(package_dir() / r.tool, sample_dir() / r.tool);
-    EXPECT_EQ(RunRecipe(r.recipe), Ends(r.succeeded, 0));
+    EXPECT_EQ(RunRecipe(r.name), Ends(r.succeeded, 0));
 
     fs::remove(sample_dir() / r.tool);
-    EXPECT_EQ(
-        RunRecipe(r.recipe),
-        Ends(std::string(r.recipe) + ": FAILED: " + r.tool +
-                 " is neither one folder up nor beside " + r.recipe + ".\n",
-             1));
+    EXPECT_EQ(RunRecipe(r.name),
+              Ends(std::string(r.name) + ": FAILED: " + r.tool +
+                       " is neither one folder up nor beside " + r.name + ".\n",
+                   1));
   }
 }
 
@@ -249,23 +254,17 @@ TEST_F(RecipesFromElsewhere, CalledFromAFolderWithSpaces) {
   const fs::path caller = work_dir() / "Caller With Spaces";
   fs::create_directory(caller);
   const std::string widget = CreateDevice({kWidget});
-  const struct {
-    const char* caller;
-    const char* recipe;
-    const char* succeeded;
-  } recipes[] = {{"installer.bat", "install.bat", kInstalled},
-                 {"uninstaller.bat", "uninstall.bat", kUninstalled}};
-  for (const auto& r : recipes) {
+  for (const Recipe& r : kRecipes) {
     harness::WriteFile(caller / r.caller,
                        "@ECHO OFF\r\nCALL \"" +
-                           harness::WindowsPath(recipe_path(r.recipe)) +
+                           harness::WindowsPath(recipe_path(r.name)) +
                            "\"\r\nSET STATUS=%ERRORLEVEL%\r\nCD\r\n"
                            "EXIT /B %STATUS%\r\n");
   }
   const std::string folder_line = harness::WindowsPath(caller) + "\n";
 
-  for (const auto& r : recipes) {
-    SCOPED_TRACE(r.recipe);
+  for (const Recipe& r : kRecipes) {
+    SCOPED_TRACE(r.name);
     EXPECT_EQ(Cmd(r.caller, caller), Ends(r.succeeded + folder_line, 0));
   }
   EXPECT_FALSE(DeviceExists(widget));
