@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <type_traits>
 #include <utility>
 
 // clang-format off
@@ -111,19 +112,34 @@ std::string EnumKeyName(const std::string& instance_id) {
   return "System\\CurrentControlSet\\Enum\\" + instance_id;
 }
 
+struct KeyCloser {
+  void operator()(HKEY key) const { RegCloseKey(key); }
+};
+
+/// An open registry key, closed when it goes.
+using Key = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
+
+/// The device's Enum key, opened for `access`; empty, with the code in
+/// `*error` when given, when it cannot be.
+Key OpenEnumKey(const std::string& instance_id, REGSAM access,
+                LONG* error = nullptr) {
+  HKEY key = nullptr;
+  const LONG code = RegOpenKeyExA(
+      HKEY_LOCAL_MACHINE, EnumKeyName(instance_id).c_str(), 0, access, &key);
+  if (error != nullptr) *error = code;
+  return Key(code == ERROR_SUCCESS ? key : nullptr);
+}
+
 // Writes a value of a registered device's Enum key; the key must exist.
 Error SetEnumValue(const std::string& instance_id, const char* name, DWORD type,
                    const void* bytes, DWORD size) {
-  HKEY key = nullptr;
-  LONG error =
-      RegOpenKeyExA(HKEY_LOCAL_MACHINE, EnumKeyName(instance_id).c_str(), 0,
-                    KEY_SET_VALUE, &key);
-  if (error != ERROR_SUCCESS) {
+  LONG error = ERROR_SUCCESS;
+  const Key key = OpenEnumKey(instance_id, KEY_SET_VALUE, &error);
+  if (!key) {
     return "no device " + instance_id + ": error " + std::to_string(error);
   }
-  error =
-      RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(bytes), size);
-  RegCloseKey(key);
+  error = RegSetValueExA(key.get(), name, 0, type,
+                         static_cast<const BYTE*>(bytes), size);
   if (error != ERROR_SUCCESS) {
     return std::string("cannot set ") + name + " of " + instance_id +
            ": error " + std::to_string(error);
@@ -170,23 +186,12 @@ Result<std::string> RegisterDevice(const std::optional<std::string>& id_bytes) {
                           id_bytes);
 }
 
-/// Whether the device's Enum key exists: the service knows no device without
-/// one.
-bool HasEnumKey(const std::string& instance_id) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, EnumKeyName(instance_id).c_str(), 0,
-                    KEY_READ, &key) != ERROR_SUCCESS) {
-    return false;
-  }
-  RegCloseKey(key);
-  return true;
-}
-
 /// A set holding the device of this instance ID; empty when the machine knows
 /// none. Opened by its ID, without building a set of every device, unless it
 /// is not present: Wine opens no such device by its ID.
 DeviceSet OpenDevice(const std::string& instance_id, SP_DEVINFO_DATA* device) {
-  if (!HasEnumKey(instance_id)) return nullptr;
+  // The service knows no device without its Enum key.
+  if (!OpenEnumKey(instance_id, KEY_READ)) return nullptr;
   DeviceSet set = OwnSet(SetupDiCreateDeviceInfoList(nullptr, nullptr));
   if (set && SetupDiOpenDeviceInfoA(set.get(), instance_id.c_str(), nullptr, 0,
                                     device)) {
@@ -202,20 +207,13 @@ DeviceSet OpenDevice(const std::string& instance_id, SP_DEVINFO_DATA* device) {
 /// Whether the device has neither a driver nor a service of its own; fails
 /// with NoDevice when the machine knows no such device.
 Result<bool> IsBareDevice(const std::string& instance_id) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, EnumKeyName(instance_id).c_str(), 0,
-                    KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
-    return {false, NoDevice(instance_id)};
-  }
-  bool bare = true;
-  for (const char* value : {"Driver", "Service"}) {
-    if (RegQueryValueExA(key, value, nullptr, nullptr, nullptr, nullptr) !=
-        ERROR_FILE_NOT_FOUND) {
-      bare = false;
-    }
-  }
-  RegCloseKey(key);
-  return {bare, {}};
+  const Key key = OpenEnumKey(instance_id, KEY_QUERY_VALUE);
+  if (!key) return {false, NoDevice(instance_id)};
+  const auto absent = [&](const char* value) {
+    return RegQueryValueExA(key.get(), value, nullptr, nullptr, nullptr,
+                            nullptr) == ERROR_FILE_NOT_FOUND;
+  };
+  return {absent("Driver") && absent("Service"), {}};
 }
 
 /// What the service's removal does to a bare device: its Enum key goes, then
