@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -11,13 +12,18 @@
 
 namespace {
 
+// This very test program.
+std::filesystem::path ThisProgram() {
+  return harness::FromUnixPath(THIS_TEST_EXE);
+}
+
 harness::ToolRun RunSuiteAsOnWindows(const std::vector<std::string>& args,
                                      const std::string& allowed) {
   harness::RunOptions options;
   options.environment = {
       std::string(harness::kAsOnWindowsVariable) + "=1",
       std::string(harness::kMayChangeMachineVariable) + "=" + allowed};
-  return harness::RunTool(harness::FromUnixPath(THIS_TEST_EXE), args, options);
+  return harness::RunTool(ThisProgram(), args, options);
 }
 
 TEST(MachineGuard, TestProgramOutsideWineRunsNoCase) {
@@ -25,9 +31,7 @@ TEST(MachineGuard, TestProgramOutsideWineRunsNoCase) {
   for (const char* allowed : {"", "11"}) {
     const auto refused = RunSuiteAsOnWindows({}, allowed);
     EXPECT_EQ(refused.output,
-              harness::RefusalLine(
-                  harness::FromUnixPath(THIS_TEST_EXE).filename().string()) +
-                  "\n")
+              harness::RefusalLine(ThisProgram().filename().string()) + "\n")
         << "'" << allowed << "'";
     EXPECT_EQ(refused.status, harness::kRefusedStatus);
   }
